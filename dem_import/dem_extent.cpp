@@ -1,0 +1,152 @@
+#include "dem_extent.hpp"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "console.hpp"
+#include "dem_profile.hpp"
+#include "dem_status.hpp"
+#include "platform.hpp"
+
+namespace {
+
+constexpr double LARGEST_DOUBLE = std::numeric_limits<double>::max();
+constexpr double SMALLEST_NORMAL = std::numeric_limits<double>::min();
+
+const char* const CLEAR_PROGRESS_LINE =
+    "\r                                                                      \r";
+
+void widen_limits(DemLimits& limits, double x, double y) {
+    if (x < limits.x_min) {
+        limits.x_min = x;
+    }
+    if (y < limits.y_min) {
+        limits.y_min = y;
+    }
+    if (x > limits.x_max) {
+        limits.x_max = x;
+    }
+    if (y > limits.y_max) {
+        limits.y_max = y;
+    }
+}
+
+// Number of grid lines over a span: truncate(span / spacing + 1), or
+// nothing when that does not fit a 32-bit count.
+bool grid_line_count(double span, double spacing, std::int32_t& count) {
+    const double lines = span / spacing + 1.0;
+    if (!(lines > -1.0 && lines < 2147483648.0)) {
+        return false;
+    }
+    count = static_cast<std::int32_t>(lines);
+    return true;
+}
+
+bool valid_resolution(float resolution) {
+    return std::isfinite(resolution) && resolution > 0.0f;
+}
+
+} // namespace
+
+int scan_dem_limits(const std::string& source_path, bool suppress_progress, DemHeader& header,
+                    DemLimits& limits) {
+    platform::UniqueFile stream = platform::open_read_stream(source_path, "rb");
+    if (!stream || read_dem_header(stream.get(), header) != 0) {
+        return -1;
+    }
+    DemLimits found;
+    found.x_min = LARGEST_DOUBLE;
+    found.y_min = LARGEST_DOUBLE;
+    found.x_max = SMALLEST_NORMAL;
+    found.y_max = SMALLEST_NORMAL;
+    limits.largest_count = 0;
+    if (skip_to_next_record(stream.get()) != 0) {
+        return 1;
+    }
+    if (!suppress_progress) {
+        print_info(format_text("Scanning DEM file to determine data limits...profile       of %5i",
+                               header.profile_columns));
+        print_info("\b\b\b\b\b\b\b\b\b");
+    }
+    DemProfile profile;
+    for (std::int32_t i = 1; i <= header.profile_columns; ++i) {
+        if (i % 10 == 0 && !suppress_progress) {
+            print_info(format_text("\b\b\b\b\b%5li", static_cast<long>(i)));
+        }
+        if (read_profile_header(stream.get(), profile) != 0) {
+            if (!suppress_progress) {
+                print_info(CLEAR_PROGRESS_LINE);
+            }
+            return i;
+        }
+        widen_limits(found, profile.x_start, profile.y_start);
+        limits.largest_count = std::max(limits.largest_count, profile.elevation_count);
+        const double x_end =
+            profile.x_start + (static_cast<double>(profile.elevation_columns) - 1) *
+                                  static_cast<double>(header.x_resolution);
+        const double y_end = profile.y_start + (static_cast<double>(profile.elevation_count) - 1) *
+                                                   static_cast<double>(header.y_resolution);
+        widen_limits(found, x_end, y_end);
+        if (read_profile_elevations(stream.get(), profile) != 0) {
+            if (!suppress_progress) {
+                print_info(CLEAR_PROGRESS_LINE);
+            }
+            return i;
+        }
+        free_profile_elevations(profile);
+        skip_to_next_record(stream.get());
+    }
+    stream.reset();
+    if (!suppress_progress) {
+        print_info(CLEAR_PROGRESS_LINE);
+    }
+    limits.x_min = found.x_min;
+    limits.y_min = found.y_min;
+    limits.x_max = found.x_max;
+    limits.y_max = found.y_max;
+    return 0;
+}
+
+int compute_dem_extent(const std::string& source_path, bool suppress_progress, DemHeader& header,
+                       DemExtent& extent, int& failed_profile) {
+    failed_profile = 0;
+    {
+        platform::UniqueFile stream = platform::open_read_stream(source_path, "rb");
+        if (!stream) {
+            return DEM_CANNOT_OPEN_SOURCE;
+        }
+        if (read_dem_header(stream.get(), header) != 0) {
+            return DEM_CANNOT_READ_SOURCE;
+        }
+    }
+    // Both spacings divide the extent and place every profile in its column.
+    if (!valid_resolution(header.x_resolution) || !valid_resolution(header.y_resolution)) {
+        return DEM_BAD_RESOLUTION;
+    }
+    DemLimits limits;
+    const int scanned = scan_dem_limits(source_path, suppress_progress, header, limits);
+    if (scanned < 0) {
+        return DEM_CANNOT_READ_SOURCE;
+    }
+    if (scanned > 0) {
+        failed_profile = scanned;
+        return DEM_CANNOT_READ_PROFILES;
+    }
+    const double x_spacing = static_cast<double>(header.x_resolution);
+    const double y_spacing = static_cast<double>(header.y_resolution);
+    std::int32_t columns = 0;
+    std::int32_t rows = 0;
+    if (!grid_line_count(limits.x_max - limits.x_min, x_spacing, columns) ||
+        !grid_line_count(limits.y_max - limits.y_min, y_spacing, rows)) {
+        return DEM_EXTENT_OUT_OF_RANGE;
+    }
+    extent.x_min = limits.x_min;
+    extent.y_min = limits.y_min;
+    extent.rotation = header.rotation;
+    extent.x_spacing = x_spacing;
+    extent.y_spacing = y_spacing;
+    extent.column_count = std::max(header.profile_columns, columns);
+    extent.row_count = std::max(limits.largest_count, rows);
+    return DEM_OK;
+}

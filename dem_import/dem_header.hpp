@@ -1,0 +1,54 @@
+// The Type A record of a USGS ASCII DEM, its field readers, the ".HDR"
+// report and the description carried into the DTM header.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+struct DemHeader {
+    std::array<char, 31> name{}; // first 30 bytes of the file and a NUL
+    std::int32_t level_code = 0;
+    std::int32_t elevation_pattern = 0;
+    std::int32_t reference_system = 0;
+    std::int32_t reference_zone = 0;
+    std::array<double, 15> projection_parameters{};
+    std::int32_t planimetric_units = 0; // DemUnit: 1 feet, 2 meters
+    std::int32_t elevation_units = 0;
+    std::int32_t polygon_sides = 0;
+    std::array<std::array<double, 2>, 4> corners{}; // x, y of each corner
+    double min_elevation = 0.0;
+    double max_elevation = 0.0;
+    double rotation = 0.0;
+    std::int32_t accuracy_code = 0;
+    float x_resolution = 0.0f;
+    float y_resolution = 0.0f;
+    float z_resolution = 0.0f;
+    std::int32_t profile_rows = 0;
+    std::int32_t profile_columns = 0; // number of Type B profiles
+};
+
+// An I6 field: "%6i" from the current position (white space skipped, base
+// by prefix). True when one integer was converted.
+bool read_dem_integer(std::FILE* stream, std::int32_t& value);
+
+// A D24.15 field: exactly 24 bytes, upper-case D exponents read as E, then
+// "%lf". 1 on success, 0 on failure.
+int read_dem_double(std::FILE* stream, double& value);
+
+// An E12.6 field: exactly 12 bytes read with "%f". 1 on success, 0 on failure.
+int read_dem_float(std::FILE* stream, float& value);
+
+// Reads the Type A fields from a stream at offset 0. 0 on success, 1 at the
+// first field that fails. Leaves the stream after profile_columns.
+int read_dem_header(std::FILE* stream, DemHeader& header);
+
+// The DEM name up to its NUL followed directly by "USGS DEM".
+std::string build_dem_description(const DemHeader& header);
+
+// The text of the ".HDR" report.
+std::string format_header_report(const DemHeader& header);
+
+// Writes the report to `path`; a report that cannot be created is skipped.
+void write_header_report(const std::string& path, const DemHeader& header);

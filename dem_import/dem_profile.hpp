@@ -1,0 +1,39 @@
+// Type B profiles of a USGS ASCII DEM and the alignment of the stream on
+// the 1024-byte logical records, with or without line ends.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <vector>
+
+inline constexpr long DEM_RECORD_LENGTH = 1024;
+
+struct DemProfile {
+    std::int32_t row_id = 0;
+    std::int32_t column_id = 0;
+    std::int32_t elevation_count = 0;   // elevations in the profile
+    std::int32_t elevation_columns = 0; // columns of elevations (1 normally)
+    double x_start = 0.0;               // ground X of the first (southernmost) elevation
+    double y_start = 0.0;
+    double datum_elevation = 0.0;
+    double min_elevation = 0.0;
+    double max_elevation = 0.0;
+    std::vector<std::int32_t> elevations; // raw counts, south to north
+};
+
+// The four I6 counts (white space skipped before each) and the five D24.15
+// reals that follow them. 0 on success, 1 at the first field that fails.
+int read_profile_header(std::FILE* stream, DemProfile& profile);
+
+// Reads elevation_count white-space separated integers ("%i"). 0 on
+// success; 1 for a negative count, a value that does not convert or memory
+// that cannot be had. Storage grows with the values actually read, so a
+// count that the file cannot hold costs no more than the file.
+int read_profile_elevations(std::FILE* stream, DemProfile& profile);
+
+void free_profile_elevations(DemProfile& profile);
+
+// Moves to the start of the next record: up to the next 1024-byte boundary,
+// or past the first control character before it and the control characters
+// after it. 0 when a record start was reached, 1 at the end of the file.
+int skip_to_next_record(std::FILE* stream);

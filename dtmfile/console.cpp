@@ -1,0 +1,56 @@
+#include "console.hpp"
+
+#include <cstdarg>
+#include <vector>
+
+bool quiet_mode = false;
+platform::UniqueFile log_file;
+
+std::string format_text(const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    va_list copy;
+    va_copy(copy, args);
+    const int length = std::vsnprintf(nullptr, 0, format, copy);
+    va_end(copy);
+    std::string text;
+    if (length > 0) {
+        std::vector<char> buffer(static_cast<std::size_t>(length) + 1);
+        std::vsnprintf(buffer.data(), buffer.size(), format, args);
+        text.assign(buffer.data(), static_cast<std::size_t>(length));
+    }
+    va_end(args);
+    return text;
+}
+
+namespace {
+
+// Every text is on the screen before the call returns: progress lines end
+// without a line end and the unit question waits for a key right after.
+void write_console(std::string_view text) {
+    std::fwrite(text.data(), 1, text.size(), stdout);
+    platform::flush_console();
+}
+
+} // namespace
+
+void print_error(std::string_view text) {
+    std::string line = "ERROR: ";
+    line += text;
+    line += '\n';
+    write_console(line);
+}
+
+void print_info(std::string_view text) {
+    if (!quiet_mode) {
+        write_console(text);
+    }
+}
+
+void print_log_or_info(std::string_view text) {
+    if (log_file) {
+        std::fwrite(text.data(), 1, text.size(), log_file.get());
+        return;
+    }
+    print_info(text);
+}

@@ -1,0 +1,29 @@
+// Console reporting shared by both tools: errors always reach standard
+// output, information is silenced by quiet mode, and the entries of a batch
+// go to the log file when one is open.
+#pragma once
+
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+#include "platform.hpp"
+
+// Switched on by the /Q option and never off again.
+extern bool quiet_mode;
+
+// The log of a batch run while it is open; empty otherwise.
+extern platform::UniqueFile log_file;
+
+// printf-style formatting into a string; the finished text is what the
+// printers receive, so a percent sign inside an argument is printed as it is.
+std::string format_text(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+// "ERROR: " + text + newline on standard output, whatever quiet mode says.
+void print_error(std::string_view text);
+
+// The text as it stands on standard output, unless quiet mode is on.
+void print_info(std::string_view text);
+
+// The text into the log file when one is open, else as print_info.
+void print_log_or_info(std::string_view text);

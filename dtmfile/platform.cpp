@@ -1,0 +1,333 @@
+#include "platform.hpp"
+
+#include <algorithm>
+#include <cerrno>
+#include <csignal>
+#include <dirent.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <termios.h>
+#include <unistd.h>
+#include <vector>
+
+namespace platform {
+
+bool close_file(UniqueFile& file) {
+    std::FILE* raw = file.release();
+    if (raw == nullptr) {
+        return false;
+    }
+    const bool had_error = std::ferror(raw) != 0;
+    const bool closed = std::fclose(raw) == 0;
+    return closed && !had_error;
+}
+
+namespace {
+
+char lower_ascii(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool equal_ignoring_case(const std::string& a, const char* b) {
+    std::size_t i = 0;
+    for (; i < a.size(); ++i) {
+        if (b[i] == '\0' || lower_ascii(a[i]) != lower_ascii(b[i])) {
+            return false;
+        }
+    }
+    return b[i] == '\0';
+}
+
+// The entry of `directory` whose name equals `name` ignoring ASCII case; of
+// several, the smallest byte-wise, so that the choice does not depend on the
+// order in which the directory lists its entries.
+std::optional<std::string> find_entry_ignoring_case(const std::string& directory,
+                                                    const std::string& name) {
+    DIR* dir = ::opendir(directory.empty() ? "." : directory.c_str());
+    if (dir == nullptr) {
+        return std::nullopt;
+    }
+    std::optional<std::string> best;
+    while (const dirent* entry = ::readdir(dir)) {
+        if (equal_ignoring_case(name, entry->d_name)) {
+            std::string candidate = entry->d_name;
+            if (!best || candidate < *best) {
+                best = std::move(candidate);
+            }
+        }
+    }
+    ::closedir(dir);
+    return best;
+}
+
+int open_flags_for(const char* mode) {
+    const std::string m = mode;
+    if (m.find('+') != std::string::npos) {
+        return O_RDWR;
+    }
+    if (m[0] == 'w') {
+        return O_WRONLY | O_CREAT | O_TRUNC;
+    }
+    return O_RDONLY;
+}
+
+// Opens without blocking (a FIFO without a peer would otherwise wait
+// forever), refuses directories, then hands the descriptor to a stream.
+UniqueFile open_stream(const std::string& path, const char* mode) {
+    const std::string resolved = resolve_path(path);
+    if (resolved.empty()) {
+        return nullptr;
+    }
+    int fd = ::open(resolved.c_str(), open_flags_for(mode) | O_NONBLOCK | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        return nullptr;
+    }
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
+        ::close(fd);
+        return nullptr;
+    }
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags >= 0) {
+        ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+    }
+    std::FILE* stream = ::fdopen(fd, mode);
+    if (stream == nullptr) {
+        ::close(fd);
+        return nullptr;
+    }
+    return UniqueFile(stream);
+}
+
+} // namespace
+
+std::string resolve_path(const std::string& path) {
+    std::string result;
+    std::size_t pos = 0;
+    if (!path.empty() && path[0] == '/') {
+        result.push_back('/');
+        pos = 1;
+    }
+    while (pos <= path.size()) {
+        const std::size_t next = path.find('/', pos);
+        const bool last = next == std::string::npos;
+        std::string component = path.substr(pos, last ? std::string::npos : next - pos);
+        if (!component.empty() && component != "." && component != "..") {
+            struct stat info {};
+            const std::string exact = result + component;
+            if (::lstat(exact.c_str(), &info) != 0) {
+                if (auto match = find_entry_ignoring_case(result, component)) {
+                    component = *match;
+                }
+            }
+        }
+        result += component;
+        if (last) {
+            break;
+        }
+        result += '/';
+        pos = next + 1;
+    }
+    return result;
+}
+
+bool path_exists(const std::string& path) {
+    struct stat info {};
+    const std::string resolved = resolve_path(path);
+    return !resolved.empty() && ::stat(resolved.c_str(), &info) == 0;
+}
+
+bool path_readable(const std::string& path) {
+    const std::string resolved = resolve_path(path);
+    return !resolved.empty() && ::access(resolved.c_str(), R_OK) == 0;
+}
+
+bool same_file(const std::string& a, const std::string& b) {
+    struct stat first {};
+    struct stat second {};
+    const std::string ra = resolve_path(a);
+    const std::string rb = resolve_path(b);
+    if (ra.empty() || rb.empty() || ::stat(ra.c_str(), &first) != 0 ||
+        ::stat(rb.c_str(), &second) != 0) {
+        return false;
+    }
+    return first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+}
+
+UniqueFile open_read_stream(const std::string& path, const char* mode) {
+    return open_stream(path, mode);
+}
+
+UniqueFile open_write_stream(const std::string& path, const char* mode) {
+    return open_stream(path, mode);
+}
+
+void remove_regular_file(const std::string& path) {
+    const std::string resolved = resolve_path(path);
+    struct stat info {};
+    if (!resolved.empty() && ::lstat(resolved.c_str(), &info) == 0 && S_ISREG(info.st_mode)) {
+        ::unlink(resolved.c_str());
+    }
+}
+
+PathParts split_path(const std::string& path) {
+    PathParts parts;
+    const std::size_t slash = path.rfind('/');
+    const std::size_t name_start = slash == std::string::npos ? 0 : slash + 1;
+    parts.directory = path.substr(0, name_start);
+    const std::string name = path.substr(name_start);
+    const std::size_t dot = name.rfind('.');
+    if (dot == std::string::npos) {
+        parts.base = name;
+    } else {
+        parts.base = name.substr(0, dot);
+        parts.extension = name.substr(dot);
+    }
+    return parts;
+}
+
+std::string join_path(const PathParts& parts) {
+    return parts.directory + parts.base + parts.extension;
+}
+
+std::string to_lower_ascii(std::string text) {
+    for (char& c : text) {
+        c = lower_ascii(c);
+    }
+    return text;
+}
+
+std::string to_upper_ascii(std::string text) {
+    for (char& c : text) {
+        if (c >= 'a' && c <= 'z') {
+            c = static_cast<char>(c - 'a' + 'A');
+        }
+    }
+    return text;
+}
+
+void flush_console() {
+    std::fflush(stdout);
+}
+
+namespace {
+
+// The terminal settings in force before a key read, restored after it and
+// on the signals that may end the program while it waits.
+struct termios saved_terminal {};
+volatile std::sig_atomic_t terminal_changed = 0;
+
+void restore_terminal_and_reraise(int signal_number) {
+    if (terminal_changed != 0) {
+        ::tcsetattr(STDIN_FILENO, TCSANOW, &saved_terminal);
+    }
+    std::signal(signal_number, SIG_DFL);
+    std::raise(signal_number);
+}
+
+// One byte from standard input; std::nullopt at the end of the input or on
+// an error that is not an interruption.
+std::optional<unsigned char> read_byte() {
+    unsigned char byte = 0;
+    for (;;) {
+        const ssize_t got = ::read(STDIN_FILENO, &byte, 1);
+        if (got == 1) {
+            return byte;
+        }
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        return std::nullopt;
+    }
+}
+
+// A byte that follows within a short time, as the rest of an escape
+// sequence does; std::nullopt when none comes.
+std::optional<unsigned char> read_following_byte() {
+    pollfd request{STDIN_FILENO, POLLIN, 0};
+    if (::poll(&request, 1, 50) <= 0) {
+        return std::nullopt;
+    }
+    return read_byte();
+}
+
+// Consumes the rest of an escape sequence whose ESC has been read: CSI
+// sequences (ESC [ ... final byte), SS3 sequences (ESC O x) and an ESC
+// followed by a single key (Alt combinations).
+void consume_escape_sequence() {
+    const auto introducer = read_following_byte();
+    if (!introducer) {
+        return;
+    }
+    if (*introducer == 'O') {
+        read_following_byte();
+        return;
+    }
+    if (*introducer != '[') {
+        return;
+    }
+    for (int i = 0; i < 32; ++i) {
+        const auto byte = read_following_byte();
+        if (!byte || (*byte >= 0x40 && *byte <= 0x7E)) {
+            return;
+        }
+    }
+}
+
+constexpr int ESCAPE = 0x1B;
+constexpr int SPECIAL_KEY = 256 + ESCAPE;
+
+std::optional<int> read_terminal_key() {
+    if (::tcgetattr(STDIN_FILENO, &saved_terminal) != 0) {
+        const auto byte = read_byte();
+        return byte ? std::optional<int>(*byte) : std::nullopt;
+    }
+    struct termios raw = saved_terminal;
+    raw.c_lflag &= static_cast<tcflag_t>(~(ICANON | ECHO));
+    raw.c_cc[VMIN] = 1;
+    raw.c_cc[VTIME] = 0;
+    terminal_changed = 1;
+    auto old_int = std::signal(SIGINT, restore_terminal_and_reraise);
+    auto old_term = std::signal(SIGTERM, restore_terminal_and_reraise);
+    auto old_hup = std::signal(SIGHUP, restore_terminal_and_reraise);
+    ::tcsetattr(STDIN_FILENO, TCSANOW, &raw);
+
+    std::optional<int> key;
+    if (const auto byte = read_byte()) {
+        key = *byte;
+        if (*byte == ESCAPE) {
+            consume_escape_sequence();
+            key = SPECIAL_KEY;
+        }
+    }
+
+    ::tcsetattr(STDIN_FILENO, TCSANOW, &saved_terminal);
+    terminal_changed = 0;
+    std::signal(SIGINT, old_int);
+    std::signal(SIGTERM, old_term);
+    std::signal(SIGHUP, old_hup);
+    return key;
+}
+
+} // namespace
+
+std::optional<int> read_console_key() {
+    if (::isatty(STDIN_FILENO) != 0) {
+        return read_terminal_key();
+    }
+    const auto byte = read_byte();
+    return byte ? std::optional<int>(*byte) : std::nullopt;
+}
+
+std::optional<std::uint64_t> free_disk_space(const std::string& directory) {
+    struct statvfs info {};
+    const std::string place = directory.empty() ? "." : resolve_path(directory);
+    if (::statvfs(place.c_str(), &info) != 0) {
+        return std::nullopt;
+    }
+    return static_cast<std::uint64_t>(info.f_bavail) * static_cast<std::uint64_t>(info.f_frsize);
+}
+
+} // namespace platform

@@ -1,0 +1,85 @@
+// Linux stand-ins for the console and file-system operations the tools were
+// first written against: case-insensitive name resolution, existence and
+// read tests, file identity, path split and join, a key without echo and
+// the free space of a volume. Everything else in the project opens, tests
+// and removes files through this layer.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace platform {
+
+// Owning handle of a C stream; closing is automatic, close_file() reports
+// whether the buffered data reached the file.
+struct FileCloser {
+    void operator()(std::FILE* file) const noexcept {
+        if (file != nullptr) {
+            std::fclose(file);
+        }
+    }
+};
+using UniqueFile = std::unique_ptr<std::FILE, FileCloser>;
+
+// Closes the stream and returns true when every buffered byte was written
+// and the close succeeded.
+bool close_file(UniqueFile& file);
+
+// Maps a name to the file it denotes as a case-insensitive file system
+// would: a path component that exists exactly as written is used as it is;
+// otherwise a directory entry matching it ignoring ASCII case; a component
+// that matches nothing keeps its spelling (a final one is then created so).
+std::string resolve_path(const std::string& path);
+
+// Existence and read-permission tests on a (resolved) name.
+bool path_exists(const std::string& path);
+bool path_readable(const std::string& path);
+
+// True when both names exist and denote one file on disk (same device and
+// inode, links followed).
+bool same_file(const std::string& a, const std::string& b);
+
+// Opens a file for reading without blocking on a FIFO and refusing a
+// directory. Modes are those of fopen ("rb", "rt").
+UniqueFile open_read_stream(const std::string& path, const char* mode);
+
+// Opens a file for writing: "wb" creates or truncates, "rb+" updates an
+// existing file. Never blocks on a FIFO without a reader; refuses a
+// directory.
+UniqueFile open_write_stream(const std::string& path, const char* mode);
+
+// Removes a failed output, but only when the name denotes a regular file
+// (never a device, a directory or the target of a link).
+void remove_regular_file(const std::string& path);
+
+// Path parts as the tools split them: directory (with its trailing
+// separator), base name, and extension from the last dot of the file name.
+struct PathParts {
+    std::string directory;
+    std::string base;
+    std::string extension;
+};
+PathParts split_path(const std::string& path);
+std::string join_path(const PathParts& parts);
+
+// Case folding of ASCII letters; every other byte is left as it is.
+std::string to_lower_ascii(std::string text);
+std::string to_upper_ascii(std::string text);
+
+// Writes out everything printed so far on standard output.
+void flush_console();
+
+// Reads one key without echo. A terminal is put into non-canonical mode for
+// the read and the escape sequence of a special key is consumed whole and
+// reported as a code of 256 or more; any other input is read a byte at a
+// time. Returns the key code, or std::nullopt at the end of the input.
+std::optional<int> read_console_key();
+
+// Free bytes for an unprivileged writer on the volume holding the directory,
+// or std::nullopt when the query fails.
+std::optional<std::uint64_t> free_disk_space(const std::string& directory);
+
+} // namespace platform
