@@ -1,0 +1,225 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "dem_builder.hpp"
+#include "dem_extent.hpp"
+#include "dem_header.hpp"
+#include "dem_profile.hpp"
+#include "dem_status.hpp"
+#include "platform.hpp"
+#include "test_files.hpp"
+
+using namespace testing_support;
+
+namespace {
+
+// A stream over the given bytes, standing at `position`.
+platform::UniqueFile stream_of(const std::string& bytes, long position = 0) {
+    platform::UniqueFile file(std::tmpfile());
+    std::fwrite(bytes.data(), 1, bytes.size(), file.get());
+    std::fseek(file.get(), position, SEEK_SET);
+    return file;
+}
+
+double read_double(const std::string& field) {
+    double value = -99.0;
+    auto file = stream_of(field);
+    EXPECT_EQ(read_dem_double(file.get(), value), 1) << field;
+    return value;
+}
+
+int read_integer(const std::string& text) {
+    std::int32_t value = -99;
+    auto file = stream_of(text);
+    EXPECT_TRUE(read_dem_integer(file.get(), value)) << text;
+    return value;
+}
+
+long skip_from(const std::string& bytes, long position, int expected_result = 0) {
+    auto file = stream_of(bytes, position);
+    EXPECT_EQ(skip_to_next_record(file.get()), expected_result);
+    return std::ftell(file.get());
+}
+
+TestDem worked_example() {
+    // 101 profiles from X 1000 to 4000; the longest, 200 elevations, starts
+    // furthest north at Y 2090.
+    TestDem dem;
+    for (int i = 0; i <= 100; ++i) {
+        std::vector<int> elevations(i == 100 ? 200 : 5, 7);
+        dem.profiles.push_back(
+            make_profile(1000 + 30 * i, 2000 + (i == 100 ? 90 : i % 3), elevations));
+    }
+    return dem;
+}
+
+} // namespace
+
+TEST(DemFields, RealsReadWithDExponentsAndTheirQuirks) {
+    EXPECT_EQ(read_double("   0.557815000000000D+06"), 557815.0);
+    EXPECT_EQ(read_double("   0.557815000000000E+06"), 557815.0);
+    // A lower-case d ends the number: the mantissa alone is taken.
+    EXPECT_EQ(read_double("   0.557815000000000d+06"), 0.557815);
+    double value = 0.0;
+    auto blanks = stream_of(std::string(24, ' '));
+    EXPECT_EQ(read_dem_double(blanks.get(), value), 0);
+    auto short_field = stream_of("  0.5D+01");
+    EXPECT_EQ(read_dem_double(short_field.get(), value), 0);
+    float resolution = 0.0f;
+    auto e12 = stream_of("0.150000E+040.300000E+02");
+    EXPECT_EQ(read_dem_float(e12.get(), resolution), 1);
+    EXPECT_EQ(resolution, 1500.0f);
+    EXPECT_EQ(read_dem_float(e12.get(), resolution), 1);
+    EXPECT_EQ(resolution, 30.0f);
+}
+
+TEST(DemFields, IntegersSkipWhiteSpaceAndChooseTheirBaseByPrefix) {
+    EXPECT_EQ(read_integer("    10"), 10);
+    EXPECT_EQ(read_integer("000010"), 8);
+    EXPECT_EQ(read_integer("  0x1F"), 31);
+    EXPECT_EQ(read_integer("      \r\n    42"), 42);
+    EXPECT_EQ(read_integer("1234567"), 123456);
+}
+
+TEST(DemHeaderRecord, ReadsEveryFieldAndStopsAfterTheProfileCount) {
+    TestDem dem;
+    dem.name = "SOME PLACE";
+    dem.reference_zone = 17;
+    dem.elevation_units = 1;
+    dem.corners = {{{1, 2}, {3, 4}, {5, 6}, {7, 8}}};
+    dem.rotation = 0.5;
+    dem.x_resolution = 10;
+    dem.y_resolution = 20;
+    dem.z_resolution = 0.1;
+    dem.profile_columns = 120;
+    auto file = stream_of(type_a_record(dem));
+    DemHeader header;
+    ASSERT_EQ(read_dem_header(file.get(), header), 0);
+    EXPECT_EQ(std::ftell(file.get()), 864);
+    EXPECT_EQ(std::string(header.name.data()), "SOME PLACE                    ");
+    EXPECT_EQ(header.reference_zone, 17);
+    EXPECT_EQ(header.planimetric_units, 2);
+    EXPECT_EQ(header.elevation_units, 1);
+    EXPECT_EQ(header.corners[3][1], 8.0);
+    EXPECT_EQ(header.rotation, 0.5);
+    EXPECT_EQ(header.z_resolution, 0.1f);
+    EXPECT_EQ(header.profile_columns, 120);
+    EXPECT_EQ(build_dem_description(header), "SOME PLACE                    USGS DEM");
+}
+
+TEST(DemHeaderRecord, AnExact864ByteRecordReadsAndAShorterOneFails) {
+    const std::string record = type_a_record(TestDem{});
+    DemHeader header;
+    auto exact = stream_of(record.substr(0, 864));
+    EXPECT_EQ(read_dem_header(exact.get(), header), 0);
+    auto cut = stream_of(record.substr(0, 850));
+    EXPECT_EQ(read_dem_header(cut.get(), header), 1);
+    auto tiny = stream_of("SHORT");
+    EXPECT_EQ(read_dem_header(tiny.get(), header), 1);
+}
+
+TEST(RecordAlignment, FixedRecordsStopOnTheNextBoundary) {
+    const std::string blanks(4096, ' ');
+    EXPECT_EQ(skip_from(blanks, 864), 1024);
+    EXPECT_EQ(skip_from(blanks, 1024), 2048);
+    EXPECT_EQ(skip_from(blanks, 0), 1024);
+    skip_from(std::string(1000, ' '), 900, 1);
+}
+
+TEST(RecordAlignment, LineEndsEndTheRecordEarly) {
+    std::string text(3000, ' ');
+    text.replace(900, 2, "\r\n");
+    EXPECT_EQ(skip_from(text, 864), 902);
+    text[902] = '\0';
+    EXPECT_EQ(skip_from(text, 864), 902); // a NUL stops the skip and is read next
+    std::string tab(3000, ' ');
+    tab[870] = '\t';
+    tab[871] = '\n';
+    EXPECT_EQ(skip_from(tab, 864), 872);
+    // A line end as the last byte before the boundary is consumed; the LF
+    // after it belongs to the next record.
+    std::string edge(3000, ' ');
+    edge.replace(1023, 2, "\r\n");
+    EXPECT_EQ(skip_from(edge, 900), 1024);
+}
+
+TEST(Profiles, ElevationsCrossRecordsAndNegativeCountsFail) {
+    TestProfile built = make_profile(100, 200, {});
+    for (int i = 0; i < 400; ++i) {
+        built.elevations.push_back(i - 200);
+    }
+    auto file = stream_of(type_b_records(built));
+    DemProfile profile;
+    ASSERT_EQ(read_profile_header(file.get(), profile), 0);
+    EXPECT_EQ(std::ftell(file.get()), 144);
+    EXPECT_EQ(profile.elevation_count, 400);
+    ASSERT_EQ(read_profile_elevations(file.get(), profile), 0);
+    EXPECT_EQ(profile.elevations.front(), -200);
+    EXPECT_EQ(profile.elevations.back(), 199);
+
+    built.count_override = 0;
+    built.elevations.clear();
+    auto negative = stream_of(type_b_records(built));
+    ASSERT_EQ(read_profile_header(negative.get(), profile), 0);
+    profile.elevation_count = -1;
+    EXPECT_EQ(read_profile_elevations(negative.get(), profile), 1);
+
+    // A count far beyond what the file holds fails at the end of the data.
+    built.count_override = 999999;
+    built.elevations = {1, 2, 3};
+    auto claims_more = stream_of(type_b_records(built));
+    ASSERT_EQ(read_profile_header(claims_more.get(), profile), 0);
+    EXPECT_EQ(read_profile_elevations(claims_more.get(), profile), 1);
+}
+
+TEST(Extent, WorkedExampleInEveryLayout) {
+    const TestDem dem = worked_example();
+    for (const auto layout :
+         {RecordLayout::Fixed, RecordLayout::LineEnds, RecordLayout::CutShort}) {
+        TempDir dir;
+        write_file(dir.file("w.dem"), build_dem(dem, layout, "\r\n"));
+        DemHeader header;
+        DemExtent extent;
+        int failed_profile = -1;
+        ASSERT_EQ(compute_dem_extent(dir.file("w.dem"), true, header, extent, failed_profile),
+                  DEM_OK);
+        EXPECT_EQ(extent.x_min, 1000.0);
+        EXPECT_EQ(extent.y_min, 2000.0);
+        EXPECT_EQ(extent.x_spacing, 30.0);
+        EXPECT_EQ(extent.column_count, 101);
+        EXPECT_EQ(extent.row_count, 203);
+    }
+}
+
+TEST(Extent, FailuresAreReportedNotComputedFrom) {
+    TempDir dir;
+    TestDem dem = worked_example();
+    const std::string full = build_dem(dem);
+    DemHeader header;
+    DemExtent extent;
+    int failed_profile = 0;
+
+    write_file(dir.file("cut.dem"), full.substr(0, 1024 * 6 + 500));
+    EXPECT_EQ(compute_dem_extent(dir.file("cut.dem"), true, header, extent, failed_profile),
+              DEM_CANNOT_READ_PROFILES);
+    EXPECT_EQ(failed_profile, 7);
+
+    EXPECT_EQ(compute_dem_extent(dir.file("none.dem"), true, header, extent, failed_profile),
+              DEM_CANNOT_OPEN_SOURCE);
+    write_file(dir.file("short.dem"), full.substr(0, 400));
+    EXPECT_EQ(compute_dem_extent(dir.file("short.dem"), true, header, extent, failed_profile),
+              DEM_CANNOT_READ_SOURCE);
+
+    for (const double resolution : {0.0, -30.0, HUGE_VAL}) {
+        dem.y_resolution = resolution;
+        write_file(dir.file("res.dem"), build_dem(dem));
+        EXPECT_EQ(compute_dem_extent(dir.file("res.dem"), true, header, extent, failed_profile),
+                  DEM_BAD_RESOLUTION);
+    }
+
+    TestDem empty;
+    write_file(dir.file("empty.dem"), build_dem(empty));
+    EXPECT_EQ(compute_dem_extent(dir.file("empty.dem"), true, header, extent, failed_profile),
+              DEM_EXTENT_OUT_OF_RANGE);
+}

@@ -1,0 +1,88 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <unistd.h>
+
+#include "file_args.hpp"
+#include "platform.hpp"
+#include "test_files.hpp"
+
+using namespace testing_support;
+
+TEST(FileArguments, CleaningDropsALeadingQuoteAndBlanksTheOthers) {
+    EXPECT_EQ(clean_file_argument("\"my dem.dem\""), "my dem.dem ");
+    EXPECT_EQ(clean_file_argument("a\"b.dem"), "a b.dem");
+    EXPECT_EQ(clean_file_argument("plain.dem"), "plain.dem");
+    EXPECT_EQ(clean_file_argument(""), "");
+}
+
+TEST(FileArguments, UnitOptionTakesTheThirdCharacterAfterUpperCasing) {
+    std::string meters = "/pmeters";
+    EXPECT_EQ(read_unit_option(meters), 'M');
+    EXPECT_EQ(meters, "/PMETERS");
+    std::string feet = "/Pfoo";
+    EXPECT_EQ(read_unit_option(feet), 'F');
+    std::string km = "/pkm";
+    EXPECT_EQ(read_unit_option(km), std::nullopt);
+    EXPECT_EQ(km, "/PKM");
+    std::string bare = "/P";
+    EXPECT_EQ(read_unit_option(bare), std::nullopt);
+}
+
+TEST(FileArguments, FoldingTouchesAsciiLettersOnly) {
+    EXPECT_EQ(platform::to_upper_ascii("ab\xe9z.dem"), "AB\xe9Z.DEM");
+    EXPECT_EQ(platform::to_lower_ascii("AB\xc9Z.DEM"), "ab\xc9z.dem");
+}
+
+TEST(Platform, SplitPathSeparatesDirectoryBaseAndLastExtension) {
+    const auto parts = platform::split_path("dir.x/sub/name.tar.gz");
+    EXPECT_EQ(parts.directory, "dir.x/sub/");
+    EXPECT_EQ(parts.base, "name.tar");
+    EXPECT_EQ(parts.extension, ".gz");
+    EXPECT_EQ(platform::split_path("noext").extension, "");
+    EXPECT_EQ(platform::split_path("dir.d/noext").base, "noext");
+}
+
+TEST(Platform, ResolutionMatchesNamesIgnoringCase) {
+    TempDir dir;
+    std::filesystem::create_directory(dir.file("Dems"));
+    write_file(dir.file("Dems/MyDem.dem"), "x");
+    EXPECT_EQ(platform::resolve_path(dir.file("dems/mydem.dem")), dir.file("Dems/MyDem.dem"));
+    EXPECT_EQ(platform::resolve_path(dir.file("DEMS/NEW.DTM")), dir.file("Dems/NEW.DTM"));
+    EXPECT_TRUE(platform::path_exists(dir.file("DEMS/MYDEM.DEM")));
+    EXPECT_FALSE(platform::path_exists(dir.file("DEMS/OTHER.DEM")));
+}
+
+TEST(Platform, SameFileSeesThroughSpellingsAndLinks) {
+    TempDir dir;
+    write_file(dir.file("a.dem"), "x");
+    ASSERT_EQ(::symlink("a.dem", dir.file("link.dem").c_str()), 0);
+    EXPECT_TRUE(platform::same_file(dir.file("a.dem"), dir.path() + "/./a.dem"));
+    EXPECT_TRUE(platform::same_file(dir.file("A.DEM"), dir.file("link.dem")));
+    EXPECT_FALSE(platform::same_file(dir.file("a.dem"), dir.file("missing.dem")));
+}
+
+TEST(Platform, RemovalSparesDevicesDirectoriesAndLinks) {
+    TempDir dir;
+    write_file(dir.file("target"), "x");
+    ASSERT_EQ(::symlink("target", dir.file("link").c_str()), 0);
+    std::filesystem::create_directory(dir.file("sub"));
+    platform::remove_regular_file(dir.file("link"));
+    platform::remove_regular_file(dir.file("sub"));
+    platform::remove_regular_file("/dev/null");
+    EXPECT_TRUE(file_exists(dir.file("link")));
+    EXPECT_TRUE(file_exists(dir.file("sub")));
+    EXPECT_TRUE(file_exists("/dev/null"));
+    platform::remove_regular_file(dir.file("TARGET"));
+    EXPECT_FALSE(file_exists(dir.file("target")));
+}
+
+TEST(Platform, StreamsRefuseDirectoriesAndDoNotWaitOnFifos) {
+    TempDir dir;
+    ASSERT_EQ(::mkfifo(dir.file("fifo").c_str(), 0600), 0);
+    EXPECT_FALSE(platform::open_write_stream(dir.file("fifo"), "wb"));
+    EXPECT_FALSE(platform::open_read_stream(dir.path(), "rb"));
+    auto fifo = platform::open_read_stream(dir.file("fifo"), "rb");
+    ASSERT_TRUE(fifo);
+    EXPECT_EQ(std::fgetc(fifo.get()), EOF);
+}

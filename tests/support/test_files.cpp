@@ -1,0 +1,192 @@
+#include "test_files.hpp"
+
+#include <bit>
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <poll.h>
+#include <stdexcept>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace testing_support {
+
+TempDir::TempDir() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "terrain-test-XXXXXX").string();
+    if (::mkdtemp(pattern.data()) == nullptr) {
+        throw std::runtime_error("cannot create a temporary folder");
+    }
+    path_ = pattern;
+}
+
+TempDir::~TempDir() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+}
+
+void write_file(const std::string& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    if (!out) {
+        throw std::runtime_error("cannot write " + path);
+    }
+}
+
+std::string read_file(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        throw std::runtime_error("cannot read " + path);
+    }
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+bool file_exists(const std::string& path) {
+    std::error_code ignored;
+    return std::filesystem::exists(std::filesystem::symlink_status(path, ignored));
+}
+
+RunResult run_program(const std::string& program, const std::vector<std::string>& arguments,
+                      const std::string& directory, const std::string& input,
+                      std::uint64_t file_size_limit) {
+    int in_pipe[2];
+    int out_pipe[2];
+    int err_pipe[2];
+    if (::pipe(in_pipe) != 0 || ::pipe(out_pipe) != 0 || ::pipe(err_pipe) != 0) {
+        throw std::runtime_error("pipe failed");
+    }
+    const pid_t child = ::fork();
+    if (child < 0) {
+        throw std::runtime_error("fork failed");
+    }
+    if (child == 0) {
+        ::dup2(in_pipe[0], STDIN_FILENO);
+        ::dup2(out_pipe[1], STDOUT_FILENO);
+        ::dup2(err_pipe[1], STDERR_FILENO);
+        for (int fd :
+             {in_pipe[0], in_pipe[1], out_pipe[0], out_pipe[1], err_pipe[0], err_pipe[1]}) {
+            ::close(fd);
+        }
+        if (::chdir(directory.c_str()) != 0) {
+            ::_exit(126);
+        }
+        if (file_size_limit != 0) {
+            std::signal(SIGXFSZ, SIG_IGN);
+            const rlimit limit{file_size_limit, file_size_limit};
+            ::setrlimit(RLIMIT_FSIZE, &limit);
+        }
+        std::vector<char*> argv;
+        argv.push_back(const_cast<char*>(program.c_str()));
+        for (const std::string& argument : arguments) {
+            argv.push_back(const_cast<char*>(argument.c_str()));
+        }
+        argv.push_back(nullptr);
+        ::execv(program.c_str(), argv.data());
+        ::_exit(127);
+    }
+    ::close(in_pipe[0]);
+    ::close(out_pipe[1]);
+    ::close(err_pipe[1]);
+    // Feed the input and drain both outputs together so that no pipe fills up.
+    std::signal(SIGPIPE, SIG_IGN);
+    RunResult result;
+    std::size_t fed = 0;
+    int input_fd = in_pipe[1];
+    if (input.empty()) {
+        ::close(input_fd);
+        input_fd = -1;
+    }
+    bool out_open = true;
+    bool err_open = true;
+    while (out_open || err_open || input_fd >= 0) {
+        pollfd fds[3];
+        int count = 0;
+        if (out_open) {
+            fds[count++] = {out_pipe[0], POLLIN, 0};
+        }
+        if (err_open) {
+            fds[count++] = {err_pipe[0], POLLIN, 0};
+        }
+        if (input_fd >= 0) {
+            fds[count++] = {input_fd, POLLOUT, 0};
+        }
+        if (::poll(fds, static_cast<nfds_t>(count), 30000) <= 0) {
+            break;
+        }
+        for (int i = 0; i < count; ++i) {
+            if (fds[i].revents == 0) {
+                continue;
+            }
+            if (fds[i].fd == input_fd) {
+                const ssize_t wrote = ::write(input_fd, input.data() + fed, input.size() - fed);
+                if (wrote > 0) {
+                    fed += static_cast<std::size_t>(wrote);
+                }
+                if (wrote <= 0 || fed == input.size()) {
+                    ::close(input_fd);
+                    input_fd = -1;
+                }
+                continue;
+            }
+            char buffer[4096];
+            const ssize_t got = ::read(fds[i].fd, buffer, sizeof buffer);
+            const bool is_out = fds[i].fd == out_pipe[0];
+            if (got <= 0) {
+                (is_out ? out_open : err_open) = false;
+            } else {
+                (is_out ? result.out : result.err).append(buffer, static_cast<std::size_t>(got));
+            }
+        }
+    }
+    if (input_fd >= 0) {
+        ::close(input_fd);
+    }
+    ::close(out_pipe[0]);
+    ::close(err_pipe[0]);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    if (WIFEXITED(status)) {
+        result.exit_status = WEXITSTATUS(status);
+    } else if (WIFSIGNALED(status)) {
+        result.exit_status = 128 + WTERMSIG(status);
+    }
+    return result;
+}
+
+namespace {
+
+std::uint64_t le_bits(const std::string& bytes, std::size_t offset, std::size_t size) {
+    if (offset + size > bytes.size()) {
+        throw std::out_of_range("field beyond the end of the file");
+    }
+    std::uint64_t bits = 0;
+    for (std::size_t i = 0; i < size; ++i) {
+        bits |= static_cast<std::uint64_t>(static_cast<unsigned char>(bytes[offset + i]))
+                << (8 * i);
+    }
+    return bits;
+}
+
+} // namespace
+
+std::int16_t le_int16(const std::string& bytes, std::size_t offset) {
+    return static_cast<std::int16_t>(le_bits(bytes, offset, 2));
+}
+
+std::int32_t le_int32(const std::string& bytes, std::size_t offset) {
+    return static_cast<std::int32_t>(le_bits(bytes, offset, 4));
+}
+
+float le_float32(const std::string& bytes, std::size_t offset) {
+    return std::bit_cast<float>(static_cast<std::uint32_t>(le_bits(bytes, offset, 4)));
+}
+
+double le_float64(const std::string& bytes, std::size_t offset) {
+    return std::bit_cast<double>(le_bits(bytes, offset, 8));
+}
+
+} // namespace testing_support
