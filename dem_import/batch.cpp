@@ -111,6 +111,7 @@ int run_batch(DemRunSettings& settings) {
         const ConversionResult result = convert_dem_file(settings);
         if (result.outcome == ConversionOutcome::HeaderUnreadable) {
             print_error("Cannot read USGS DEM file header");
+            log_file.reset();
             return 1;
         }
         if (result.outcome == ConversionOutcome::Failed) {
