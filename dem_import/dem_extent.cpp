@@ -61,11 +61,18 @@ int scan_dem_limits(const std::string& source_path, bool suppress_progress, DemH
     found.x_max = SMALLEST_NORMAL;
     found.y_max = SMALLEST_NORMAL;
     limits.largest_count = 0;
-    // A file that ends with its Type A record has no profile to read; with
-    // profiles announced, the first of them is the one missing.
-    const bool at_first_profile = skip_to_next_record(stream.get()) == 0;
-    if (!at_first_profile && header.profile_columns > 0) {
-        return 1;
+    // A file that ends with its Type A record has no profile to read: with
+    // profiles announced, the first of them is the one missing; without, the
+    // scan delivers its start values.
+    if (skip_to_next_record(stream.get()) != 0) {
+        if (header.profile_columns > 0) {
+            return 1;
+        }
+        limits.x_min = found.x_min;
+        limits.y_min = found.y_min;
+        limits.x_max = found.x_max;
+        limits.y_max = found.y_max;
+        return 0;
     }
     if (!suppress_progress) {
         print_info(format_text("Scanning DEM file to determine data limits...profile       of %5i",
@@ -73,7 +80,7 @@ int scan_dem_limits(const std::string& source_path, bool suppress_progress, DemH
         print_info("\b\b\b\b\b\b\b\b\b");
     }
     DemProfile profile;
-    for (std::int32_t i = 1; at_first_profile && i <= header.profile_columns; ++i) {
+    for (std::int32_t i = 1; i <= header.profile_columns; ++i) {
         if (i % 10 == 0 && !suppress_progress) {
             print_info(format_text("\b\b\b\b\b%5li", static_cast<long>(i)));
         }

@@ -1,5 +1,6 @@
 #include "reformat.hpp"
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <limits>
@@ -117,18 +118,13 @@ class CellWriter {
     bool failed_ = false;
 };
 
-// Leading voids of a profile: truncate((y_start - y_min) / resolution), at
-// least 0 and at most the column's length.
-std::int64_t leading_void_count(double y_start, double y_min, float y_resolution,
+// Leading voids of a profile: truncate((y_start - y_min) / resolution), none
+// when that is 0 or less, and at most the column's length.
+std::int32_t leading_void_count(double y_start, double y_min, float y_resolution,
                                 std::int32_t row_count) {
-    const double rows = (y_start - y_min) / static_cast<double>(y_resolution);
-    if (!(rows >= 1.0)) {
-        return 0;
-    }
-    if (rows >= static_cast<double>(row_count)) {
-        return row_count;
-    }
-    return static_cast<std::int64_t>(rows);
+    const std::int32_t rows =
+        truncate_to_int32((y_start - y_min) / static_cast<double>(y_resolution));
+    return std::clamp(rows, 0, row_count);
 }
 
 struct ElevationRange {
@@ -166,7 +162,7 @@ int reformat_profiles(const std::string& source_path, const std::string& dest_pa
     if (skip_to_next_record(source.get()) != 0) {
         return DEM_CANNOT_READ_SOURCE;
     }
-    if (std::fseek(dest.get(), DTM_DATA_OFFSET, SEEK_SET) != 0) {
+    if (std::fseek(dest.get(), static_cast<long>(DTM_DATA_OFFSET), SEEK_SET) != 0) {
         return DEM_CANNOT_WRITE_DESTINATION;
     }
     if (!suppress_progress) {
@@ -195,9 +191,9 @@ int reformat_profiles(const std::string& source_path, const std::string& dest_pa
         if (read_profile_header(source.get(), profile) != 0) {
             return fail(DEM_CANNOT_READ_SOURCE, p);
         }
-        const std::int64_t leading =
+        const std::int32_t leading =
             leading_void_count(profile.y_start, extent.y_min, dem.y_resolution, extent.row_count);
-        for (std::int64_t i = 0; i < leading; ++i) {
+        for (std::int32_t i = 0; i < leading; ++i) {
             cells.put(void_cell);
         }
         if (read_profile_elevations(source.get(), profile) != 0) {

@@ -123,8 +123,8 @@ int put_dtm_header(std::FILE* stream, const DtmHeader& header) {
     if (!write_header_bytes(stream, header)) {
         return 0;
     }
-    if (std::fseek(stream, DTM_DATA_OFFSET, SEEK_SET) != 0) {
-        return 0;
-    }
-    return 1;
+    // The reserved bytes are written as zeros rather than skipped by a
+    // seek: the same file, and a stream that cannot seek gets it too.
+    static constexpr std::array<std::uint8_t, DTM_DATA_OFFSET - DTM_HEADER_SIZE> reserved{};
+    return std::fwrite(reserved.data(), 1, reserved.size(), stream) == reserved.size() ? 1 : 0;
 }

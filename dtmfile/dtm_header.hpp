@@ -9,7 +9,7 @@
 
 inline constexpr char DTM_SIGNATURE[] = "VORDA-PC BINARY .DTM";
 inline constexpr std::size_t DTM_HEADER_SIZE = 160;
-inline constexpr long DTM_DATA_OFFSET = 200;
+inline constexpr std::size_t DTM_DATA_OFFSET = 200;
 inline constexpr std::size_t DTM_DESCRIPTION_LENGTH = 60;
 
 // Cell type codes of the data_type field.
@@ -24,7 +24,8 @@ enum DtmDataType : std::int16_t {
 std::size_t dtm_cell_size(int data_type);
 
 struct DtmHeader {
-    std::array<char, 21> signature{};   // DTM_SIGNATURE and a NUL
+    std::array<char, 21> signature = {'V', 'O', 'R', 'D', 'A', '-', 'P', 'C', ' ', 'B', 'I',
+                                      'N', 'A', 'R', 'Y', ' ', '.', 'D', 'T', 'M', '\0'};
     std::array<char, 61> description{}; // NUL-terminated, NUL-padded
     float version = 0.0f;
     double x_origin = 0.0;
@@ -61,7 +62,7 @@ int write_dtm_header(const std::string& path, const DtmHeader& header);
 // file.
 int rewrite_dtm_header(const std::string& path, const DtmHeader& header);
 
-// Writes the header at the stream's position and moves to DTM_DATA_OFFSET.
-// 1 on success, 0 when the header was not completely written (the stream
-// then stays where writing stopped).
+// Writes the header and the zero reserved bytes at the stream's position,
+// which leaves the stream at DTM_DATA_OFFSET. 1 on success, 0 when they were
+// not completely written (the stream then stays where writing stopped).
 int put_dtm_header(std::FILE* stream, const DtmHeader& header);

@@ -1,6 +1,7 @@
 #include "platform.hpp"
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <csignal>
 #include <dirent.h>
@@ -212,20 +213,71 @@ void flush_console() {
     std::fflush(stdout);
 }
 
+void prepare_console() {
+    // A reader that goes away (a pipe into head) must not end a conversion:
+    // console writes then fail quietly, as every console write may.
+    std::signal(SIGPIPE, SIG_IGN);
+}
+
 namespace {
 
-// The terminal settings in force before a key read, restored after it and
-// on the signals that may end the program while it waits.
+// The terminal settings in force before a key read and the raw ones used
+// for it; the signal handlers below put the former back whenever the
+// program stops or ends while it waits for the key.
 struct termios saved_terminal {};
-volatile std::sig_atomic_t terminal_changed = 0;
+struct termios raw_terminal {};
 
 void restore_terminal_and_reraise(int signal_number) {
-    if (terminal_changed != 0) {
-        ::tcsetattr(STDIN_FILENO, TCSANOW, &saved_terminal);
-    }
+    ::tcsetattr(STDIN_FILENO, TCSANOW, &saved_terminal);
     std::signal(signal_number, SIG_DFL);
     std::raise(signal_number);
 }
+
+void restore_terminal_while_suspended(int) {
+    const int saved_errno = errno;
+    ::tcsetattr(STDIN_FILENO, TCSANOW, &saved_terminal);
+    ::kill(::getpid(), SIGSTOP);
+    ::tcsetattr(STDIN_FILENO, TCSANOW, &raw_terminal);
+    errno = saved_errno;
+}
+
+// Non-canonical input without echo for the lifetime of the object.
+class RawTerminal {
+  public:
+    RawTerminal() {
+        raw_terminal = saved_terminal;
+        raw_terminal.c_lflag &= static_cast<tcflag_t>(~(ICANON | ECHO));
+        raw_terminal.c_cc[VMIN] = 1;
+        raw_terminal.c_cc[VTIME] = 0;
+        for (std::size_t i = 0; i < ENDING_SIGNALS.size(); ++i) {
+            install(ENDING_SIGNALS[i], restore_terminal_and_reraise, previous_[i]);
+        }
+        install(SIGTSTP, restore_terminal_while_suspended, previous_suspend_);
+        ::tcsetattr(STDIN_FILENO, TCSANOW, &raw_terminal);
+    }
+    ~RawTerminal() {
+        ::tcsetattr(STDIN_FILENO, TCSANOW, &saved_terminal);
+        for (std::size_t i = 0; i < ENDING_SIGNALS.size(); ++i) {
+            ::sigaction(ENDING_SIGNALS[i], &previous_[i], nullptr);
+        }
+        ::sigaction(SIGTSTP, &previous_suspend_, nullptr);
+    }
+    RawTerminal(const RawTerminal&) = delete;
+    RawTerminal& operator=(const RawTerminal&) = delete;
+
+  private:
+    static constexpr std::array<int, 4> ENDING_SIGNALS = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
+
+    static void install(int signal_number, void (*handler)(int), struct sigaction& previous) {
+        struct sigaction action {};
+        action.sa_handler = handler;
+        sigemptyset(&action.sa_mask);
+        ::sigaction(signal_number, &action, &previous);
+    }
+
+    std::array<struct sigaction, ENDING_SIGNALS.size()> previous_{};
+    struct sigaction previous_suspend_ {};
+};
 
 // One byte from standard input; std::nullopt at the end of the input or on
 // an error that is not an interruption.
@@ -284,31 +336,16 @@ std::optional<int> read_terminal_key() {
         const auto byte = read_byte();
         return byte ? std::optional<int>(*byte) : std::nullopt;
     }
-    struct termios raw = saved_terminal;
-    raw.c_lflag &= static_cast<tcflag_t>(~(ICANON | ECHO));
-    raw.c_cc[VMIN] = 1;
-    raw.c_cc[VTIME] = 0;
-    terminal_changed = 1;
-    auto old_int = std::signal(SIGINT, restore_terminal_and_reraise);
-    auto old_term = std::signal(SIGTERM, restore_terminal_and_reraise);
-    auto old_hup = std::signal(SIGHUP, restore_terminal_and_reraise);
-    ::tcsetattr(STDIN_FILENO, TCSANOW, &raw);
-
-    std::optional<int> key;
-    if (const auto byte = read_byte()) {
-        key = *byte;
-        if (*byte == ESCAPE) {
-            consume_escape_sequence();
-            key = SPECIAL_KEY;
-        }
+    RawTerminal raw;
+    const auto byte = read_byte();
+    if (!byte) {
+        return std::nullopt;
     }
-
-    ::tcsetattr(STDIN_FILENO, TCSANOW, &saved_terminal);
-    terminal_changed = 0;
-    std::signal(SIGINT, old_int);
-    std::signal(SIGTERM, old_term);
-    std::signal(SIGHUP, old_hup);
-    return key;
+    if (*byte == ESCAPE) {
+        consume_escape_sequence();
+        return SPECIAL_KEY;
+    }
+    return *byte;
 }
 
 } // namespace

@@ -72,6 +72,10 @@ std::string to_upper_ascii(std::string text);
 // Writes out everything printed so far on standard output.
 void flush_console();
 
+// Called once at start-up: console output to a reader that has gone away
+// fails quietly instead of ending the program.
+void prepare_console();
+
 // Reads one key without echo. A terminal is put into non-canonical mode for
 // the read and the escape sequence of a special key is consumed whole and
 // reported as a code of 256 or more; any other input is read a byte at a
