@@ -91,8 +91,13 @@ std::array<std::uint8_t, DTM_HEADER_SIZE> serialize_dtm_header(const DtmHeader& 
     return bytes;
 }
 
-int write_dtm_header(const std::string& path, const DtmHeader& header) {
-    platform::UniqueFile file = platform::open_write_stream(path, "wb");
+namespace {
+
+// Opens the file in `mode` and writes the header at its start. A file that
+// was opened but did not take the whole header is removed (a regular file
+// only: a device such as /dev/full stays).
+int store_header(const std::string& path, const char* mode, const DtmHeader& header) {
+    platform::UniqueFile file = platform::open_write_stream(path, mode);
     if (!file) {
         return 1;
     }
@@ -105,18 +110,14 @@ int write_dtm_header(const std::string& path, const DtmHeader& header) {
     return 0;
 }
 
+} // namespace
+
+int write_dtm_header(const std::string& path, const DtmHeader& header) {
+    return store_header(path, "wb", header);
+}
+
 int rewrite_dtm_header(const std::string& path, const DtmHeader& header) {
-    platform::UniqueFile file = platform::open_write_stream(path, "rb+");
-    if (!file) {
-        return 1;
-    }
-    const bool written = write_header_bytes(file.get(), header);
-    const bool closed = platform::close_file(file);
-    if (!written || !closed) {
-        platform::remove_regular_file(path);
-        return 1;
-    }
-    return 0;
+    return store_header(path, "rb+", header);
 }
 
 int put_dtm_header(std::FILE* stream, const DtmHeader& header) {
