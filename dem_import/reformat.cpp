@@ -6,6 +6,7 @@
 #include <limits>
 #include <vector>
 
+#include "cell_writer.hpp"
 #include "console.hpp"
 #include "dem_profile.hpp"
 #include "dem_status.hpp"
@@ -60,63 +61,6 @@ std::int32_t truncate_to_int32(double x) {
 
 const char* const CLEAR_PROGRESS_LINE =
     "\r                                                                      \r";
-
-// Cells collected into a large buffer and written in chunks; the first
-// failed write is remembered and everything after it is dropped.
-class CellWriter {
-  public:
-    CellWriter(std::FILE* stream, int data_type) : stream_(stream), data_type_(data_type) {
-        buffer_.reserve(CAPACITY);
-    }
-
-    // Appends one cell; x is already a value of the cell's type.
-    void put(double x) {
-        switch (data_type_) {
-        case DTM_INT16:
-            append(static_cast<std::uint16_t>(static_cast<std::int16_t>(x)));
-            break;
-        case DTM_INT32:
-            append(static_cast<std::uint32_t>(static_cast<std::int32_t>(x)));
-            break;
-        case DTM_FLOAT32:
-            append(std::bit_cast<std::uint32_t>(static_cast<float>(x)));
-            break;
-        case DTM_FLOAT64:
-            append(std::bit_cast<std::uint64_t>(x));
-            break;
-        default:
-            return;
-        }
-    }
-
-    bool flush() {
-        if (!buffer_.empty() && !failed_) {
-            failed_ = std::fwrite(buffer_.data(), 1, buffer_.size(), stream_) != buffer_.size();
-        }
-        buffer_.clear();
-        return !failed_;
-    }
-
-    bool failed() const { return failed_; }
-
-  private:
-    static constexpr std::size_t CAPACITY = 1u << 16;
-
-    template <typename Unsigned>
-    void append(Unsigned bits) {
-        for (std::size_t i = 0; i < sizeof(Unsigned); ++i) {
-            buffer_.push_back(static_cast<std::uint8_t>(bits >> (8 * i)));
-        }
-        if (buffer_.size() + sizeof(std::uint64_t) > CAPACITY) {
-            flush();
-        }
-    }
-
-    std::FILE* stream_;
-    int data_type_;
-    std::vector<std::uint8_t> buffer_;
-    bool failed_ = false;
-};
 
 // Leading voids of a profile: truncate((y_start - y_min) / resolution), none
 // when that is 0 or less, and at most the column's length.
@@ -181,7 +125,7 @@ int reformat_profiles(const std::string& source_path, const std::string& dest_pa
     const int data_type = header.data_type;
     const double void_cell = -1.0;
     const double z_resolution = static_cast<double>(dem.z_resolution);
-    CellWriter cells(dest.get(), data_type);
+    DtmCellWriter cells(dest.get(), data_type);
     ElevationRange range;
     DemProfile profile;
     for (std::int32_t p = 1; p <= extent.column_count; ++p) {
