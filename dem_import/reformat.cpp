@@ -1,10 +1,8 @@
 #include "reformat.hpp"
 
 #include <algorithm>
-#include <bit>
 #include <cmath>
 #include <limits>
-#include <vector>
 
 #include "cell_writer.hpp"
 #include "console.hpp"

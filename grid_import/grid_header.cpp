@@ -1,0 +1,88 @@
+#include "grid_header.hpp"
+
+#include <bit>
+#include <sys/types.h>
+
+#include "surfer_readers.hpp"
+
+namespace {
+
+std::uint64_t load_le_bits(const unsigned char* bytes, std::size_t size) {
+    std::uint64_t bits = 0;
+    for (std::size_t i = 0; i < size; ++i) {
+        bits |= static_cast<std::uint64_t>(bytes[i]) << (8 * i);
+    }
+    return bits;
+}
+
+} // namespace
+
+std::int16_t load_le_int16(const unsigned char* bytes) {
+    return static_cast<std::int16_t>(load_le_bits(bytes, 2));
+}
+
+std::int32_t load_le_int32(const unsigned char* bytes) {
+    return static_cast<std::int32_t>(load_le_bits(bytes, 4));
+}
+
+float load_le_float32(const unsigned char* bytes) {
+    return std::bit_cast<float>(static_cast<std::uint32_t>(load_le_bits(bytes, 4)));
+}
+
+double load_le_float64(const unsigned char* bytes) {
+    return std::bit_cast<double>(load_le_bits(bytes, 8));
+}
+
+bool read_section_header(std::FILE* stream, GrdSectionHeader& section) {
+    unsigned char bytes[8];
+    if (std::fread(bytes, 1, sizeof bytes, stream) != sizeof bytes) {
+        return false;
+    }
+    section.tag = load_le_int32(bytes);
+    section.size = load_le_int32(bytes + 4);
+    return true;
+}
+
+bool find_section(std::FILE* stream, std::int32_t tag) {
+    for (;;) {
+        const off_t start = ftello(stream);
+        GrdSectionHeader section;
+        if (start < 0 || !read_section_header(stream, section)) {
+            return false;
+        }
+        if (section.tag == tag) {
+            return true;
+        }
+        // Each step must move past the section's own header, or a negative
+        // size could send the walk round the same sections for ever.
+        const off_t next = start + 8 + section.size;
+        if (next <= start || fseeko(stream, next, SEEK_SET) != 0) {
+            return false;
+        }
+    }
+}
+
+int read_grid_header(GrdKind kind, std::FILE* stream, GrdInfo& info) {
+    if (std::fseek(stream, 0, SEEK_SET) != 0) {
+        return 0;
+    }
+    int result = 0;
+    switch (kind) {
+    case GRD_V7_BINARY:
+        result = read_surfer7_header(stream, info);
+        break;
+    case GRD_V6_BINARY:
+        result = read_surfer6_binary_header(stream, info);
+        break;
+    case GRD_V6_ASCII:
+        result = read_surfer6_ascii_header(stream, info);
+        break;
+    default:
+        return 0;
+    }
+    // Damaged files can hold negative counts; no grid has them.
+    if (info.rows < 0 || info.columns < 0) {
+        return 0;
+    }
+    return result;
+}

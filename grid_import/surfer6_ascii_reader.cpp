@@ -1,0 +1,70 @@
+// Surfer 6 ASCII grids ("DSAA"): the word DSAA, the column and row counts,
+// the X, Y and Z limits, then the nodes row by row, all separated by white
+// space.
+#include <cctype>
+
+#include "surfer_readers.hpp"
+
+namespace {
+
+void skip_white_space(std::FILE* stream) {
+    int c = 0;
+    while ((c = std::fgetc(stream)) != EOF && std::isspace(c) != 0) {
+    }
+    if (c != EOF) {
+        std::ungetc(c, stream);
+    }
+}
+
+// The first word, whatever its length, and the white space after it.
+bool skip_word(std::FILE* stream) {
+    skip_white_space(stream);
+    int c = 0;
+    std::size_t length = 0;
+    while ((c = std::fgetc(stream)) != EOF && std::isspace(c) == 0) {
+        ++length;
+    }
+    if (c != EOF) {
+        std::ungetc(c, stream);
+    }
+    skip_white_space(stream);
+    return length > 0;
+}
+
+bool read_limits(std::FILE* stream, double& low, double& high) {
+    return std::fscanf(stream, "%lf %lf ", &low, &high) == 2;
+}
+
+} // namespace
+
+int read_surfer6_ascii_header(std::FILE* stream, GrdInfo& info) {
+    if (!skip_word(stream)) {
+        return 0;
+    }
+    int columns = 0;
+    int rows = 0;
+    const bool counts = std::fscanf(stream, "%i %i ", &columns, &rows) == 2;
+    info.columns = columns;
+    info.rows = rows;
+    double x_max = 0.0;
+    double y_max = 0.0;
+    const bool limits = counts && read_limits(stream, info.x_min, x_max) &&
+                        read_limits(stream, info.y_min, y_max) &&
+                        read_limits(stream, info.z_min, info.z_max);
+    info.x_spacing = (x_max - info.x_min) / (static_cast<double>(info.columns) - 1.0);
+    info.y_spacing = (y_max - info.y_min) / (static_cast<double>(info.rows) - 1.0);
+    info.blank_value = GRD_V6_ASCII_BLANK_VALUE;
+    return limits ? 1 : 0;
+}
+
+int read_surfer6_ascii_data(std::FILE* stream, GrdGrid& grid) {
+    for (std::int32_t r = 0; r < grid.rows; ++r) {
+        double* const row = grid.row(r);
+        for (std::int32_t c = 0; c < grid.columns; ++c) {
+            if (std::fscanf(stream, "%lf ", &row[c]) != 1) {
+                return 0;
+            }
+        }
+    }
+    return 1;
+}

@@ -1,0 +1,42 @@
+// Surfer 6 binary grids ("DSBB"): int16 column and row counts, the X, Y
+// and Z limits as float64, then float32 nodes row by row from byte 56.
+#include <vector>
+
+#include "surfer_readers.hpp"
+
+int read_surfer6_binary_header(std::FILE* stream, GrdInfo& info) {
+    unsigned char bytes[52];
+    if (std::fseek(stream, 4, SEEK_SET) != 0 ||
+        std::fread(bytes, 1, sizeof bytes, stream) != sizeof bytes) {
+        return 0;
+    }
+    info.columns = load_le_int16(bytes);
+    info.rows = load_le_int16(bytes + 2);
+    info.x_min = load_le_float64(bytes + 4);
+    const double x_max = load_le_float64(bytes + 12);
+    info.y_min = load_le_float64(bytes + 20);
+    const double y_max = load_le_float64(bytes + 28);
+    info.z_min = load_le_float64(bytes + 36);
+    info.z_max = load_le_float64(bytes + 44);
+    // One column or row gives an infinite or not-a-number spacing, which
+    // travels into the DTM header as it is.
+    info.x_spacing = (x_max - info.x_min) / (static_cast<double>(info.columns) - 1.0);
+    info.y_spacing = (y_max - info.y_min) / (static_cast<double>(info.rows) - 1.0);
+    info.blank_value = GRD_V6_BLANK_VALUE;
+    return 1;
+}
+
+int read_surfer6_binary_data(std::FILE* stream, GrdGrid& grid) {
+    const auto columns = static_cast<std::size_t>(grid.columns);
+    std::vector<unsigned char> bytes(columns * 4);
+    for (std::int32_t r = 0; r < grid.rows; ++r) {
+        if (std::fread(bytes.data(), 1, bytes.size(), stream) != bytes.size()) {
+            return 0;
+        }
+        double* const row = grid.row(r);
+        for (std::size_t c = 0; c < columns; ++c) {
+            row[c] = static_cast<double>(load_le_float32(bytes.data() + 4 * c));
+        }
+    }
+    return 1;
+}
