@@ -4,15 +4,15 @@
 #include <string>
 #include <vector>
 
-#include "command_line.hpp"
 #include "console.hpp"
 #include "dtm_header.hpp"
 #include "dtm_output.hpp"
+#include "grid_command_line.hpp"
 #include "grid_data.hpp"
 #include "grid_detect.hpp"
 #include "grid_header.hpp"
+#include "grid_run_settings.hpp"
 #include "platform.hpp"
-#include "run_settings.hpp"
 
 namespace {
 

@@ -1,10 +1,15 @@
 #!/usr/bin/env bash
-# Builds the converters and converts the shipped sample files into out/.
+# Builds the converters and converts the shipped sample DEM and Surfer grids
+# into out/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/build.sh
 mkdir -p out
 cd out
 ../build/release/dem_import/taverlin ../samples/topobathy_utm10.dem topobathy_utm10.dtm
+for layout in dsaa dsbb dsrb; do
+    ../build/release/grid_import/briskel "../samples/topobathy_utm10_$layout.grd" \
+        "topobathy_utm10_$layout.dtm" m m /pm /em /sutm /z10
+done
 echo "Written in out/:"
-ls -l topobathy_utm10.dtm topobathy_utm10.HDR
+ls -l ./*.dtm ./*.HDR

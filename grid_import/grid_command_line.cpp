@@ -1,4 +1,4 @@
-#include "command_line.hpp"
+#include "grid_command_line.hpp"
 
 #include <cstdint>
 #include <cstdio>

@@ -1,0 +1,91 @@
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <cmath>
+#include <cstring>
+
+#include "dtm_output.hpp"
+#include "grid_command_line.hpp"
+#include "grid_header.hpp"
+#include "platform.hpp"
+
+namespace {
+
+platform::UniqueFile stream_of(const std::string& bytes) {
+    platform::UniqueFile file(std::tmpfile());
+    std::fwrite(bytes.data(), 1, bytes.size(), file.get());
+    std::rewind(file.get());
+    return file;
+}
+
+std::string section(const char* tag, std::int32_t size, const std::string& body = {}) {
+    std::string bytes(tag, 4);
+    for (int i = 0; i < 4; ++i) {
+        bytes.push_back(static_cast<char>(static_cast<std::uint32_t>(size) >> (8 * i)));
+    }
+    return bytes + body;
+}
+
+const std::string VERSION_1("\1\0\0\0", 4);
+
+} // namespace
+
+TEST(SurferSections, WalkSkipsSectionsBySizeAndOnlyForward) {
+    auto file =
+        stream_of(section("DSRB", 4, VERSION_1) + section("XTRA", 3, "abc") + section("GRID", 72));
+    EXPECT_TRUE(find_section(file.get(), GRD_TAG_GRID));
+    EXPECT_EQ(std::ftell(file.get()), 12 + 11 + 8);
+
+    // -8 would read the same section header again, for ever.
+    auto loop = stream_of(section("DSRB", 4, VERSION_1) + section("XTRA", -8) + "padding");
+    EXPECT_FALSE(find_section(loop.get(), GRD_TAG_GRID));
+    auto past_end = stream_of(section("DSRB", 1000));
+    EXPECT_FALSE(find_section(past_end.get(), GRD_TAG_GRID));
+}
+
+TEST(SurferHeaders, BlankValueAndTagsAreTheFileBytes) {
+    EXPECT_EQ(std::bit_cast<std::uint64_t>(GRD_V6_BLANK_VALUE), 0x47DFFFFDC0000000u);
+    EXPECT_EQ(static_cast<double>(std::bit_cast<float>(0x7EFFFFEEu)), GRD_V6_BLANK_VALUE);
+    EXPECT_EQ(std::bit_cast<std::uint32_t>(DTM_BLANK_CELL), 0xC6FFFE00u);
+    EXPECT_EQ(GRD_TAG_DATA, 0x41544144);
+}
+
+TEST(SurferHeaders, AsciiCountsTakeTheirBaseFromTheirPrefix) {
+    auto file = stream_of("DSAA\n010 0x10\n0 7\n10 40\n-1 1\n");
+    GrdInfo info;
+    ASSERT_EQ(read_grid_header(GRD_V6_ASCII, file.get(), info), 1);
+    EXPECT_EQ(info.columns, 8);
+    EXPECT_EQ(info.rows, 16);
+    EXPECT_EQ(info.x_spacing, 1.0);
+    EXPECT_EQ(info.y_spacing, 2.0);
+    auto single = stream_of("DSAA 1 1 5 5 0 3 0 1 ");
+    ASSERT_EQ(read_grid_header(GRD_V6_ASCII, single.get(), info), 1);
+    EXPECT_TRUE(std::isnan(info.x_spacing));
+    EXPECT_TRUE(std::isinf(info.y_spacing));
+    auto negative = stream_of("DSAA -3 2 0 1 0 1 0 1 ");
+    EXPECT_EQ(read_grid_header(GRD_V6_ASCII, negative.get(), info), 0);
+}
+
+TEST(BriskelOptions, ZoneReadsLikeAtoiWithin32Bits) {
+    EXPECT_EQ(read_zone_number("70000"), 70000);
+    EXPECT_EQ(read_zone_number("  -3x"), -3);
+    EXPECT_EQ(read_zone_number("abc"), 0);
+    EXPECT_EQ(read_zone_number(""), 0);
+    EXPECT_EQ(read_zone_number("99999999999"), 2147483647);
+    EXPECT_EQ(read_zone_number("-99999999999"), -2147483647 - 1);
+}
+
+TEST(DiskSpace, EstimateCountsSixBytesAFloatCellIn64Bits) {
+    EXPECT_EQ(estimated_cell_bytes(DTM_FLOAT32), 6);
+    EXPECT_EQ(estimated_cell_bytes(DTM_INT16), 2);
+    EXPECT_EQ(estimated_cell_bytes(9), 1);
+    DtmHeader header;
+    header.data_type = DTM_FLOAT32;
+    header.row_count = 1 << 30;
+    header.column_count = 1 << 30; // 2^60 cells: no volume holds them
+    EXPECT_EQ(check_disk_space(header, "out.dtm"), 0);
+    header.row_count = 3;
+    header.column_count = 4;
+    EXPECT_EQ(check_disk_space(header, "out.dtm"), 1);
+    EXPECT_EQ(check_disk_space(header, "no/such/folder/out.dtm"), 1);
+}
