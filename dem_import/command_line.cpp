@@ -65,12 +65,11 @@ bool apply_option(std::string word, DemRunSettings& settings) {
     case '?':
         return false;
     default:
-        print_error(format_text("Bad command line argument: %s", word.c_str()));
+        report_bad_argument(word);
         return false;
     }
-    const auto unit = read_unit_option(word);
+    const auto unit = take_unit_option(word);
     if (!unit) {
-        print_error(format_text("Bad command line argument: %s", word.c_str()));
         return false;
     }
     *unit_setting = *unit == 'F' ? DEM_FEET : DEM_METERS;
@@ -112,31 +111,27 @@ int parse_command_line(std::vector<std::string> arguments, DemRunSettings& setti
 }
 
 void print_usage() {
-    static const char* const lines[] = {
-        "TAVERLIN usage:\n",
-        "   TAVERLIN source dest [/Xunits] [/Zunits] [/Q]\n",
-        "   source   name of source USGS DEM data file\n",
-        "   dest     name of reformatted DTM data file\n",
-        "   /Xunits  desired units of measurement for planimetric (XY) data\n",
-        "   /Zunits  desired units of measurement for elevation (Z) data\n",
-        "   /Eunits  input units for elevation (Z) data...only used if \n",
-        "            unit flag is missing in input file\n",
-        "   /Punits  input units for planimetricn (XY) data...only used if \n",
-        "            unit flag is missing in input file\n",
-        "   /Q       suppress all output to the screen\n",
-        "   /V       prompt for units if missing in input file\n",
-        "-OR-\n",
-        "   TAVERLIN @list [/Xunits] [/Zunits] [/Q]\n",
-        "   @list    name of a text file containing a list of USGS DEM data files.\n",
-        "            List file should be arranged with one file per line\n",
-        "            Converted files will be stored in files with the extension .DTM\n",
-        "Notes:\n",
-        "   - unit choices are FEET or METERS or F or M\n",
-        "   - source and destination file names must be different\n",
-        "   - existing destination file will be overwritten\n",
-    };
-    for (const char* line : lines) {
-        std::fputs(line, stdout);
-    }
+    std::fputs("TAVERLIN usage:\n"
+               "   TAVERLIN source dest [/Xunits] [/Zunits] [/Q]\n"
+               "   source   name of source USGS DEM data file\n"
+               "   dest     name of reformatted DTM data file\n"
+               "   /Xunits  desired units of measurement for planimetric (XY) data\n"
+               "   /Zunits  desired units of measurement for elevation (Z) data\n"
+               "   /Eunits  input units for elevation (Z) data...only used if \n"
+               "            unit flag is missing in input file\n"
+               "   /Punits  input units for planimetricn (XY) data...only used if \n"
+               "            unit flag is missing in input file\n"
+               "   /Q       suppress all output to the screen\n"
+               "   /V       prompt for units if missing in input file\n"
+               "-OR-\n"
+               "   TAVERLIN @list [/Xunits] [/Zunits] [/Q]\n"
+               "   @list    name of a text file containing a list of USGS DEM data files.\n"
+               "            List file should be arranged with one file per line\n"
+               "            Converted files will be stored in files with the extension .DTM\n"
+               "Notes:\n"
+               "   - unit choices are FEET or METERS or F or M\n"
+               "   - source and destination file names must be different\n"
+               "   - existing destination file will be overwritten\n",
+               stdout);
     platform::flush_console();
 }

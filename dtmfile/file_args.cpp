@@ -66,6 +66,18 @@ char option_letter(const std::string& word) {
     return word.size() >= 2 ? word[1] : '\0';
 }
 
+void report_bad_argument(const std::string& word) {
+    print_error(format_text("Bad command line argument: %s", word.c_str()));
+}
+
+std::optional<char> take_unit_option(std::string& word) {
+    const auto unit = read_unit_option(word);
+    if (!unit) {
+        report_bad_argument(word);
+    }
+    return unit;
+}
+
 std::optional<char> read_unit_option(std::string& word) {
     word = platform::to_upper_ascii(word);
     if (word.size() >= 3 && (word[2] == 'F' || word[2] == 'M')) {

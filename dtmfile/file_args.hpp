@@ -41,3 +41,10 @@ char option_letter(const std::string& word);
 // Upper-cases the word in place and returns its third character when that is
 // 'F' or 'M'.
 std::optional<char> read_unit_option(std::string& word);
+
+// read_unit_option, reporting "Bad command line argument: %s" with the
+// upper-cased word when it names no unit.
+std::optional<char> take_unit_option(std::string& word);
+
+// Reports "Bad command line argument: %s" with the word as it stands.
+void report_bad_argument(const std::string& word);

@@ -71,7 +71,7 @@ bool apply_option(std::string word, GrdRunSettings& settings) {
         word = platform::to_upper_ascii(word);
         const char system = word.size() >= 3 ? word[2] : '\0';
         if (system != 'U' && system != 'S') {
-            print_error(format_text("Bad command line argument: %s", word.c_str()));
+            report_bad_argument(word);
             return false;
         }
         settings.coord_system = system == 'U' ? 1 : 2;
@@ -82,12 +82,11 @@ bool apply_option(std::string word, GrdRunSettings& settings) {
         settings.coord_zone = read_zone_number(word.substr(2));
         return true;
     default:
-        print_error(format_text("Bad command line argument: %s", word.c_str()));
+        report_bad_argument(word);
         return false;
     }
-    const auto unit = read_unit_option(word);
+    const auto unit = take_unit_option(word);
     if (!unit) {
-        print_error(format_text("Bad command line argument: %s", word.c_str()));
         return false;
     }
     *unit_setting = *unit == 'F' ? DTM_FEET : DTM_METERS;
@@ -135,26 +134,22 @@ int parse_command_line(std::vector<std::string> arguments, GrdRunSettings& setti
 }
 
 void print_usage() {
-    static const char* const lines[] = {
-        "BRISKEL usage:\n",
-        "   BRISKEL source dest xyunits zunits [/Scoordsys /Zzone /Punits /Eunits /Q /H]\n",
-        "   source   name of source SURFER GRD data file\n",
-        "   dest     name of reformatted VORDA DTM data file\n",
-        "   xyunits  units in source file for XY data (F=feet, M=meters)\n",
-        "   zunits   units in source file for elevation data (F=feet, M=meters)\n",
-        "   /Ssys    coordinate system (UTM or SP)\n",
-        "   /Zzone   coordinate system zone\n",
-        "   /Punits  units for XY data in output DTM\n",
-        "   /Eunits  units for elevation data in output DTM\n",
-        "   /Q       suppress all output to the screen\n",
-        "Example command line:\n",
-        "   BRISKEL helens2.grd helens.dtm f f /sutm /z10\n",
-        "Notes:\n",
-        "   - source and destination file names must be different\n",
-        "   - existing destination file will be overwritten\n",
-    };
-    for (const char* line : lines) {
-        std::fputs(line, stdout);
-    }
+    std::fputs("BRISKEL usage:\n"
+               "   BRISKEL source dest xyunits zunits [/Scoordsys /Zzone /Punits /Eunits /Q /H]\n"
+               "   source   name of source SURFER GRD data file\n"
+               "   dest     name of reformatted VORDA DTM data file\n"
+               "   xyunits  units in source file for XY data (F=feet, M=meters)\n"
+               "   zunits   units in source file for elevation data (F=feet, M=meters)\n"
+               "   /Ssys    coordinate system (UTM or SP)\n"
+               "   /Zzone   coordinate system zone\n"
+               "   /Punits  units for XY data in output DTM\n"
+               "   /Eunits  units for elevation data in output DTM\n"
+               "   /Q       suppress all output to the screen\n"
+               "Example command line:\n"
+               "   BRISKEL helens2.grd helens.dtm f f /sutm /z10\n"
+               "Notes:\n"
+               "   - source and destination file names must be different\n"
+               "   - existing destination file will be overwritten\n",
+               stdout);
     platform::flush_console();
 }
