@@ -15,6 +15,13 @@ bool check_single_file_names(DemRunSettings& settings) {
     const bool source_fits = check_path_length(settings.source_path);
     const bool dest_fits = check_path_length(settings.dest_path);
     if (!source_fits || !dest_fits) {
+        // The checks of whichever name fits are still made.
+        if (source_fits) {
+            check_source_file(settings.source_path);
+        }
+        if (dest_fits) {
+            warn_if_destination_exists(settings.dest_path);
+        }
         return false;
     }
     if (!check_file_arguments(settings.source_path, settings.dest_path)) {

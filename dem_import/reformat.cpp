@@ -83,7 +83,7 @@ double dtm_cell_value(int data_type, double x) {
     case DTM_INT32:
         return static_cast<double>(truncate_to_int32(x));
     case DTM_FLOAT32:
-        return static_cast<double>(static_cast<float>(x));
+        return static_cast<double>(to_float32(x));
     default:
         return x;
     }

@@ -1,6 +1,8 @@
 #include "cell_writer.hpp"
 
 #include <bit>
+#include <cmath>
+#include <limits>
 
 #include "dtm_header.hpp"
 
@@ -9,6 +11,20 @@ namespace {
 constexpr std::size_t CAPACITY = 1u << 16;
 
 } // namespace
+
+float to_float32(double x) {
+    constexpr double largest = std::numeric_limits<float>::max();
+    // Halfway between the largest float and 2^128: from here on, round to
+    // nearest gives infinity.
+    constexpr double overflow = 340282356779733661637539395458142568448.0;
+    const double magnitude = std::fabs(x);
+    if (std::isnan(x) || magnitude <= largest) {
+        return static_cast<float>(x);
+    }
+    const float limit = magnitude < overflow ? std::numeric_limits<float>::max()
+                                             : std::numeric_limits<float>::infinity();
+    return x < 0 ? -limit : limit;
+}
 
 DtmCellWriter::DtmCellWriter(std::FILE* stream, int data_type)
     : stream_(stream), data_type_(data_type) {
@@ -24,7 +40,7 @@ void DtmCellWriter::put(double x) {
         append(static_cast<std::uint32_t>(static_cast<std::int32_t>(x)));
         break;
     case DTM_FLOAT32:
-        append(std::bit_cast<std::uint32_t>(static_cast<float>(x)));
+        append(std::bit_cast<std::uint32_t>(to_float32(x)));
         break;
     case DTM_FLOAT64:
         append(std::bit_cast<std::uint64_t>(x));

@@ -6,6 +6,10 @@
 #include <cstdio>
 #include <vector>
 
+// x rounded to float32 as IEEE 754 rounds it: values beyond the float32
+// range become the largest float or infinity instead of being undefined.
+float to_float32(double x);
+
 class DtmCellWriter {
   public:
     DtmCellWriter(std::FILE* stream, int data_type);

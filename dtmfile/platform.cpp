@@ -4,6 +4,7 @@
 #include <array>
 #include <cerrno>
 #include <csignal>
+#include <cstdlib>
 #include <dirent.h>
 #include <fcntl.h>
 #include <poll.h>
@@ -167,9 +168,12 @@ UniqueFile open_write_stream(const std::string& path, const char* mode) {
 
 void remove_regular_file(const std::string& path) {
     const std::string resolved = resolve_path(path);
+    // Through a link, the file written is its target; the link stays.
+    std::unique_ptr<char, decltype(&std::free)> target(::realpath(resolved.c_str(), nullptr),
+                                                       &std::free);
     struct stat info {};
-    if (!resolved.empty() && ::lstat(resolved.c_str(), &info) == 0 && S_ISREG(info.st_mode)) {
-        ::unlink(resolved.c_str());
+    if (target && ::lstat(target.get(), &info) == 0 && S_ISREG(info.st_mode)) {
+        ::unlink(target.get());
     }
 }
 

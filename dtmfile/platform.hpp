@@ -51,8 +51,9 @@ UniqueFile open_read_stream(const std::string& path, const char* mode);
 // directory.
 UniqueFile open_write_stream(const std::string& path, const char* mode);
 
-// Removes a failed output, but only when the name denotes a regular file
-// (never a device, a directory or the target of a link).
+// Removes a failed output, but only a regular file (never a device or a
+// directory); through a symbolic link it removes the file written, the
+// link's target, and leaves the link.
 void remove_regular_file(const std::string& path);
 
 // Path parts as the tools split them: directory (with its trailing

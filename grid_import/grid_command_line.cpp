@@ -106,13 +106,12 @@ int parse_command_line(std::vector<std::string> arguments, GrdRunSettings& setti
     const bool dest_fits = check_path_length(settings.dest_path);
     if (!source_fits || !dest_fits) {
         result = 1;
-    } else {
-        if (!check_source_file(settings.source_path)) {
-            result = 1;
-        }
-        if (!check_names_differ(settings.source_path, settings.dest_path)) {
-            result = 1;
-        }
+    }
+    if (source_fits && !check_source_file(settings.source_path)) {
+        result = 1;
+    }
+    if (source_fits && dest_fits && !check_names_differ(settings.source_path, settings.dest_path)) {
+        result = 1;
     }
     if (!read_source_unit(arguments[2], settings.src_xy_units)) {
         print_error("Invalid units for planimetric measurements");

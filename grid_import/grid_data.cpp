@@ -1,9 +1,24 @@
 #include "grid_data.hpp"
 
+#include <algorithm>
 #include <limits>
 #include <new>
+#include <sys/stat.h>
 
 #include "surfer_readers.hpp"
+
+bool source_holds_grid(GrdKind kind, const GrdInfo& info, std::FILE* stream) {
+    struct stat file {};
+    const off_t position = ftello(stream);
+    if (::fstat(fileno(stream), &file) != 0 || !S_ISREG(file.st_mode) || position < 0) {
+        return true;
+    }
+    const std::uint64_t node_bytes = kind == GRD_V7_BINARY ? 8 : kind == GRD_V6_BINARY ? 4 : 1;
+    const auto nodes =
+        static_cast<std::uint64_t>(info.rows) * static_cast<std::uint64_t>(info.columns);
+    const auto left = static_cast<std::uint64_t>(std::max<off_t>(file.st_size - position, 0));
+    return nodes <= left / node_bytes;
+}
 
 bool allocate_grid(const GrdInfo& info, GrdGrid& grid) {
     free_grid(grid);
@@ -15,10 +30,8 @@ bool allocate_grid(const GrdInfo& info, GrdGrid& grid) {
     if (count > std::numeric_limits<std::size_t>::max() / sizeof(double)) {
         return false;
     }
-    try {
-        grid.nodes.resize(static_cast<std::size_t>(count));
-    } catch (const std::bad_alloc&) {
-        free_grid(grid);
+    grid.nodes.reset(new (std::nothrow) double[static_cast<std::size_t>(count)]);
+    if (!grid.nodes) {
         return false;
     }
     grid.rows = info.rows;
@@ -40,8 +53,7 @@ int read_grid_data(GrdKind kind, GrdGrid& grid, std::FILE* stream) {
 }
 
 void free_grid(GrdGrid& grid) {
-    grid.nodes.clear();
-    grid.nodes.shrink_to_fit();
+    grid.nodes.reset();
     grid.rows = 0;
     grid.columns = 0;
 }

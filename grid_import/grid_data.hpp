@@ -4,7 +4,7 @@
 
 #include <cstdint>
 #include <cstdio>
-#include <vector>
+#include <memory>
 
 #include "grid_detect.hpp"
 #include "grid_header.hpp"
@@ -12,16 +12,23 @@
 struct GrdGrid {
     std::int32_t rows = 0;
     std::int32_t columns = 0;
-    std::vector<double> nodes; // rows x columns, row-major
+    // rows x columns, row-major; not cleared, every node is read before use
+    std::unique_ptr<double[]> nodes;
 
-    double* row(std::int32_t r) {
-        return nodes.data() + static_cast<std::size_t>(r) * static_cast<std::size_t>(columns);
+    std::size_t size() const {
+        return static_cast<std::size_t>(rows) * static_cast<std::size_t>(columns);
     }
     double node(std::int32_t r, std::int32_t c) const {
         return nodes[static_cast<std::size_t>(r) * static_cast<std::size_t>(columns) +
                      static_cast<std::size_t>(c)];
     }
 };
+
+// False when the rest of the source is too short to hold every node the
+// header announces (a float64 or float32 each in the binary layouts, at
+// least one character each in the ASCII one), so that a damaged header
+// cannot make the loader claim memory the file could never fill.
+bool source_holds_grid(GrdKind kind, const GrdInfo& info, std::FILE* stream);
 
 // Room for every node of the grid the header describes; false when the
 // memory cannot be had (nothing is then held).

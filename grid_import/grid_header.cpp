@@ -53,10 +53,10 @@ bool find_section(std::FILE* stream, std::int32_t tag) {
         if (section.tag == tag) {
             return true;
         }
-        // Each step must move past the section's own header, or a negative
-        // size could send the walk round the same sections for ever.
-        const off_t next = start + 8 + section.size;
-        if (next <= start || fseeko(stream, next, SEEK_SET) != 0) {
+        // A negative size would send the walk back over what it has read,
+        // round the same sections for ever: the walk only goes forward.
+        if (section.size < 0 ||
+            fseeko(stream, start + 8 + static_cast<off_t>(section.size), SEEK_SET) != 0) {
             return false;
         }
     }

@@ -59,8 +59,8 @@ bool read_section_header(std::FILE* stream, GrdSectionHeader& section);
 
 // Walks Surfer 7 sections from the stream's position to the one tagged
 // `tag`, skipping others by their size, and leaves the stream at its body.
-// False at the end of the file, or when a size would not move the walk
-// forward past the section it belongs to.
+// False at the end of the file, or at a negative size (a walk that would go
+// back over sections already read).
 bool find_section(std::FILE* stream, std::int32_t tag);
 
 // Reads the header of the given layout from the start of the stream into

@@ -76,6 +76,9 @@ int run(int argc, char** argv) {
     print_grid_summary(settings, info);
 
     GrdGrid grid;
+    if (!source_holds_grid(kind, info, source.get())) {
+        return fail("Could not read source grid data");
+    }
     if (!allocate_grid(info, grid)) {
         return fail("Could not allocate memory for source grid data");
     }

@@ -58,12 +58,10 @@ int read_surfer6_ascii_header(std::FILE* stream, GrdInfo& info) {
 }
 
 int read_surfer6_ascii_data(std::FILE* stream, GrdGrid& grid) {
-    for (std::int32_t r = 0; r < grid.rows; ++r) {
-        double* const row = grid.row(r);
-        for (std::int32_t c = 0; c < grid.columns; ++c) {
-            if (std::fscanf(stream, "%lf ", &row[c]) != 1) {
-                return 0;
-            }
+    const std::size_t total = grid.size();
+    for (std::size_t i = 0; i < total; ++i) {
+        if (std::fscanf(stream, "%lf ", &grid.nodes[i]) != 1) {
+            return 0;
         }
     }
     return 1;

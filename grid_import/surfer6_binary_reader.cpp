@@ -1,7 +1,5 @@
 // Surfer 6 binary grids ("DSBB"): int16 column and row counts, the X, Y
 // and Z limits as float64, then float32 nodes row by row from byte 56.
-#include <vector>
-
 #include "surfer_readers.hpp"
 
 int read_surfer6_binary_header(std::FILE* stream, GrdInfo& info) {
@@ -27,16 +25,10 @@ int read_surfer6_binary_header(std::FILE* stream, GrdInfo& info) {
 }
 
 int read_surfer6_binary_data(std::FILE* stream, GrdGrid& grid) {
-    const auto columns = static_cast<std::size_t>(grid.columns);
-    std::vector<unsigned char> bytes(columns * 4);
-    for (std::int32_t r = 0; r < grid.rows; ++r) {
-        if (std::fread(bytes.data(), 1, bytes.size(), stream) != bytes.size()) {
-            return 0;
-        }
-        double* const row = grid.row(r);
-        for (std::size_t c = 0; c < columns; ++c) {
-            row[c] = static_cast<double>(load_le_float32(bytes.data() + 4 * c));
-        }
-    }
-    return 1;
+    return read_binary_nodes(stream, grid, 4,
+                             [](const unsigned char* bytes) {
+                                 return static_cast<double>(load_le_float32(bytes));
+                             })
+               ? 1
+               : 0;
 }

@@ -62,19 +62,23 @@ TEST(Platform, SameFileSeesThroughSpellingsAndLinks) {
     EXPECT_FALSE(platform::same_file(dir.file("a.dem"), dir.file("missing.dem")));
 }
 
-TEST(Platform, RemovalSparesDevicesDirectoriesAndLinks) {
+TEST(Platform, RemovalTakesRegularFilesOnly) {
     TempDir dir;
     write_file(dir.file("target"), "x");
+    write_file(dir.file("Plain"), "x");
     ASSERT_EQ(::symlink("target", dir.file("link").c_str()), 0);
+    ASSERT_EQ(::symlink("/dev/null", dir.file("null").c_str()), 0);
     std::filesystem::create_directory(dir.file("sub"));
-    platform::remove_regular_file(dir.file("link"));
     platform::remove_regular_file(dir.file("sub"));
-    platform::remove_regular_file("/dev/null");
-    EXPECT_TRUE(file_exists(dir.file("link")));
+    platform::remove_regular_file(dir.file("null"));
     EXPECT_TRUE(file_exists(dir.file("sub")));
     EXPECT_TRUE(file_exists("/dev/null"));
-    platform::remove_regular_file(dir.file("TARGET"));
+    // Through a link the file written, its target, goes; the link stays.
+    platform::remove_regular_file(dir.file("link"));
+    EXPECT_TRUE(file_exists(dir.file("link")));
     EXPECT_FALSE(file_exists(dir.file("target")));
+    platform::remove_regular_file(dir.file("PLAIN"));
+    EXPECT_FALSE(file_exists(dir.file("Plain")));
 }
 
 TEST(Platform, StreamsRefuseDirectoriesAndDoNotWaitOnFifos) {
