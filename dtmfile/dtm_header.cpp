@@ -124,8 +124,7 @@ int put_dtm_header(std::FILE* stream, const DtmHeader& header) {
     if (!write_header_bytes(stream, header)) {
         return 0;
     }
-    // The reserved bytes are written as zeros rather than skipped by a
-    // seek: the same file, and a stream that cannot seek gets it too.
-    static constexpr std::array<std::uint8_t, DTM_DATA_OFFSET - DTM_HEADER_SIZE> reserved{};
-    return std::fwrite(reserved.data(), 1, reserved.size(), stream) == reserved.size() ? 1 : 0;
+    // A stream that cannot be positioned (a pipe) would take the cells at
+    // the wrong offset: that is a failure too.
+    return std::fseek(stream, static_cast<long>(DTM_DATA_OFFSET), SEEK_SET) == 0 ? 1 : 0;
 }

@@ -62,7 +62,8 @@ int write_dtm_header(const std::string& path, const DtmHeader& header);
 // file.
 int rewrite_dtm_header(const std::string& path, const DtmHeader& header);
 
-// Writes the header and the zero reserved bytes at the stream's position,
-// which leaves the stream at DTM_DATA_OFFSET. 1 on success, 0 when they were
-// not completely written (the stream then stays where writing stopped).
+// Writes the header at the stream's position (its start) and moves to
+// DTM_DATA_OFFSET; the reserved bytes read as zeros once a cell is written.
+// 1 on success, 0 when the header was not completely written (the stream
+// then stays where writing stopped) or the stream cannot be positioned.
 int put_dtm_header(std::FILE* stream, const DtmHeader& header);
