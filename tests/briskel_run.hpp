@@ -40,10 +40,6 @@ inline const std::string USAGE =
     "   - source and destination file names must be different\n"
     "   - existing destination file will be overwritten\n";
 
-inline std::string error_line(const std::string& text) {
-    return "ERROR: " + text + "\n";
-}
-
 inline std::string summary(const std::string& source, const std::string& dest, int rows = 3,
                            int columns = 4) {
     return "Source Surfer GRD file: " + source + "\nDestination DTM file: " + dest +
@@ -78,18 +74,9 @@ inline ExpectedDtm scaled(double xy, double z, std::int16_t xy_units, std::int16
 }
 
 inline std::string dtm_bytes(const ExpectedDtm& e) {
-    std::string description = e.description;
-    description.resize(61, '\0');
-    std::string out = std::string("VORDA-PC BINARY .DTM", 21) + description + le(3.0f);
-    for (double v :
-         {e.x_origin, e.y_origin, e.z_min, e.z_max, e.rotation, e.x_spacing, e.y_spacing}) {
-        out += le(v);
-    }
-    out += le(e.columns) + le(e.rows);
-    for (std::int16_t v : {e.xy_units, e.z_units, std::int16_t{2}, e.coord_system, e.coord_zone}) {
-        out += le(v);
-    }
-    out += std::string(40, '\0');
+    std::string out = dtm_header_bytes(
+        {e.description, 3.0f, e.x_origin, e.y_origin, e.z_min, e.z_max, e.rotation, e.x_spacing,
+         e.y_spacing, e.columns, e.rows, e.xy_units, e.z_units, 2, e.coord_system, e.coord_zone});
     for (float cell : e.cells) {
         out += le(cell);
     }

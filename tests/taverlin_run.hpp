@@ -2,10 +2,8 @@
 // fixed texts, a small DEM and the DTM file it must produce.
 #pragma once
 
-#include <bit>
 #include <cstdint>
 #include <cstdio>
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -45,10 +43,6 @@ inline const std::string USAGE =
     "   - unit choices are FEET or METERS or F or M\n"
     "   - source and destination file names must be different\n"
     "   - existing destination file will be overwritten\n";
-
-inline std::string error_line(const std::string& text) {
-    return "ERROR: " + text + "\n";
-}
 
 // The five summary lines; units are "FEET  " or "METERS".
 inline std::string summary(const std::string& source, const std::string& dest,
@@ -110,30 +104,13 @@ inline ExpectedDtm with_cells(std::int16_t xy, std::int16_t z, double z_min, dou
     return e;
 }
 
-// The DTM file byte for byte, little-endian like the host.
-static_assert(std::endian::native == std::endian::little);
+// The DTM file byte for byte.
 inline std::string dtm_bytes(const ExpectedDtm& e) {
-    std::string out("VORDA-PC BINARY .DTM", 21);
-    std::string description = e.description;
-    description.resize(61, '\0');
-    out += description + std::string("\x00\x00\x00\x40", 4);
-    auto put = [&out](const auto& value) {
-        char raw[sizeof value];
-        std::memcpy(raw, &value, sizeof value);
-        out.append(raw, sizeof value);
-    };
-    for (double v :
-         {e.x_origin, e.y_origin, e.z_min, e.z_max, e.rotation, e.x_spacing, e.y_spacing}) {
-        put(v);
-    }
-    put(e.columns);
-    put(e.rows);
-    for (std::int16_t v : {e.xy_units, e.z_units, std::int16_t{0}, e.coord_system, e.coord_zone}) {
-        put(v);
-    }
-    out += std::string(40, '\0');
+    std::string out = dtm_header_bytes(
+        {e.description, 2.0f, e.x_origin, e.y_origin, e.z_min, e.z_max, e.rotation, e.x_spacing,
+         e.y_spacing, e.columns, e.rows, e.xy_units, e.z_units, 0, e.coord_system, e.coord_zone});
     for (std::int16_t cell : e.cells) {
-        put(cell);
+        out += std::string{static_cast<char>(cell & 0xFF), static_cast<char>((cell >> 8) & 0xFF)};
     }
     return out;
 }

@@ -1,5 +1,6 @@
 #include "test_files.hpp"
 
+#include <algorithm>
 #include <bit>
 #include <csignal>
 #include <cstdlib>
@@ -155,6 +156,41 @@ RunResult run_program(const std::string& program, const std::vector<std::string>
         result.exit_status = 128 + WTERMSIG(status);
     }
     return result;
+}
+
+std::string error_line(const std::string& text) {
+    return "ERROR: " + text + "\n";
+}
+
+namespace {
+
+template <typename Value>
+void append_le(std::string& out, Value value) {
+    unsigned char raw[sizeof value];
+    std::memcpy(raw, &value, sizeof value);
+    if constexpr (std::endian::native == std::endian::big) {
+        std::reverse(std::begin(raw), std::end(raw));
+    }
+    out.append(reinterpret_cast<const char*>(raw), sizeof value);
+}
+
+} // namespace
+
+std::string dtm_header_bytes(const ExpectedHeader& h) {
+    std::string description = h.description;
+    description.resize(61, '\0');
+    std::string out = std::string("VORDA-PC BINARY .DTM", 21) + description;
+    append_le(out, h.version);
+    for (double v :
+         {h.x_origin, h.y_origin, h.z_min, h.z_max, h.rotation, h.x_spacing, h.y_spacing}) {
+        append_le(out, v);
+    }
+    append_le(out, h.columns);
+    append_le(out, h.rows);
+    for (std::int16_t v : {h.xy_units, h.z_units, h.data_type, h.coord_system, h.coord_zone}) {
+        append_le(out, v);
+    }
+    return out + std::string(40, '\0');
 }
 
 namespace {

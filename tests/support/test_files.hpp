@@ -40,6 +40,22 @@ RunResult run_program(const std::string& program, const std::vector<std::string>
                       const std::string& directory, const std::string& input = {},
                       std::uint64_t file_size_limit = 0);
 
+// "ERROR: " + text + newline, as the tools print an error.
+std::string error_line(const std::string& text);
+
+// The fields of a DTM header as a test expects them.
+struct ExpectedHeader {
+    std::string description;
+    float version = 0.0f;
+    double x_origin = 0, y_origin = 0, z_min = 0, z_max = 0, rotation = 0;
+    double x_spacing = 0, y_spacing = 0;
+    std::int32_t columns = 0, rows = 0;
+    std::int16_t xy_units = 0, z_units = 0, data_type = 0, coord_system = 0, coord_zone = 0;
+};
+
+// The first 200 bytes of a DTM file: the header and the zero reserved bytes.
+std::string dtm_header_bytes(const ExpectedHeader& header);
+
 // Little-endian field readers for checking output bytes.
 std::int16_t le_int16(const std::string& bytes, std::size_t offset);
 std::int32_t le_int32(const std::string& bytes, std::size_t offset);
