@@ -58,6 +58,9 @@ int check_disk_space(const DtmHeader& header, const std::string& dest_path) {
 
 bool write_dtm_cells(const GrdGrid& grid, const GrdInfo& info, double z_factor, std::FILE* stream) {
     DtmCellWriter cells(stream, DTM_FLOAT32);
+    if (grid.size() == 0) {
+        return cells.flush(); // no rows: a billion empty columns are not walked
+    }
     for (std::int32_t c = 0; c < grid.columns; ++c) {
         for (std::int32_t r = 0; r < grid.rows; ++r) {
             const double v = grid.node(r, c);

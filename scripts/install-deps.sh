@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the build and test tools with apt-get when any of them is missing.
+# Installs the build and test tools with apt-get when any of them is missing;
+# with the argument "fuzz", the fuzzing tool chain too.
 set -euo pipefail
 
 missing=()
@@ -8,6 +9,12 @@ command -v g++ >/dev/null 2>&1 || missing+=(g++)
 command -v make >/dev/null 2>&1 || missing+=(make)
 [ -f /usr/include/gtest/gtest.h ] || missing+=(libgtest-dev)
 [ -d /usr/src/googletest ] || [ -f /usr/lib/x86_64-linux-gnu/libgtest.a ] || missing+=(googletest)
+# "fuzz": clang and its libFuzzer and sanitizer runtimes as well.
+if [ "${1:-}" = fuzz ]; then
+    command -v clang++ >/dev/null 2>&1 || missing+=(clang)
+    compgen -G "/usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a" >/dev/null ||
+        missing+=(libclang-rt-14-dev)
+fi
 
 if [ ${#missing[@]} -eq 0 ]; then
     exit 0

@@ -1,0 +1,66 @@
+#!/usr/bin/env bash
+# Builds the libFuzzer targets (preset "fuzz", clang) and runs each of them
+# for the given number of seconds, starting from the seed corpus in
+# fuzz/corpus/ and from what earlier runs found.
+#
+#   bash scripts/run-fuzzers.sh [seconds per target] [target...]
+#
+# Environment: FUZZ_JOBS targets run side by side (default 2); FUZZ_WORK_DIR
+# keeps the growing corpora, logs and any crash inputs (default build/fuzz-work).
+# Fails when a target reports a crash, a leak, a timeout or memory beyond
+# the limit; the input that caused it is kept under FUZZ_WORK_DIR/artifacts.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+seconds=${1:-30}
+shift || true
+targets=("$@")
+if [ ${#targets[@]} -eq 0 ]; then
+    targets=(dem_header_fuzzer dem_profile_fuzzer surfer7_fuzzer surfer6_binary_fuzzer
+             surfer6_ascii_fuzzer)
+fi
+
+bash scripts/install-deps.sh fuzz
+cmake --preset fuzz >/dev/null
+cmake --build --preset fuzz -j"$(nproc)" --target "${targets[@]}"
+
+work=${FUZZ_WORK_DIR:-build/fuzz-work}
+mkdir -p "$work/artifacts" "$work/logs"
+
+# Inputs up to a few records of a DEM, or a few hundred grid nodes.
+max_length() {
+    case $1 in
+    dem_*) echo 8192 ;;
+    *) echo 4096 ;;
+    esac
+}
+
+seed_folder() {
+    case $1 in
+    dem_*) echo fuzz/corpus/dem ;;
+    *) echo "fuzz/corpus/${1%_fuzzer}" ;;
+    esac
+}
+
+run_one() {
+    local target=$1
+    local corpus="$work/corpus/$target"
+    local log="$work/logs/$target.log"
+    mkdir -p "$corpus"
+    if build/fuzz/fuzz/"$target" "$corpus" "$(seed_folder "$target")" \
+        -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -malloc_limit_mb=1024 \
+        -max_len="$(max_length "$target")" \
+        -print_final_stats=1 -artifact_prefix="$work/artifacts/$target-" >"$log" 2>&1; then
+        local done_line executions
+        done_line=$(grep -E '^#[0-9]+[[:space:]]+DONE' "$log" | tail -1)
+        executions=$(grep -E '^stat::number_of_executed_units' "$log" | awk '{print $2}')
+        echo "$target: ${seconds} s, ${executions} executions, ${done_line#*DONE   }"
+    else
+        echo "$target: FAILED, see $log"
+        grep -E 'ERROR|SUMMARY|Test unit written' "$log" | head -5
+        return 1
+    fi
+}
+export -f run_one seed_folder max_length
+export work seconds
+
+printf '%s\n' "${targets[@]}" | xargs -P "${FUZZ_JOBS:-2}" -I{} bash -c 'run_one {}'
