@@ -124,8 +124,14 @@ TEST(BriskelFailure, WriteFailuresRemoveThePartialDtm) {
     }
     TempDir dir;
     write_file(dir.file("g.grd"), dsrb(TestGrid{}));
+    RunResult run = briskel(dir, {"g.grd", "g.dtm", "f", "f", "/Q"}, 0,
+                            failing_open(FAIL_OPEN_LIBRARY, "g.dtm", 1));
+    EXPECT_EQ(run.exit_status, 1);
+    EXPECT_EQ(run.out, error_line("Could not write destination dtm file: g.dtm"));
+    EXPECT_FALSE(file_exists(dir.file("g.dtm")));
+
     std::filesystem::create_symlink("/dev/full", dir.file("full.dtm"));
-    RunResult run = briskel(dir, {"g.grd", "full.dtm", "f", "f", "/Q"});
+    run = briskel(dir, {"g.grd", "full.dtm", "f", "f", "/Q"});
     EXPECT_EQ(run.exit_status, 1);
     EXPECT_EQ(run.out, error_line("Could not write destination dtm file: full.dtm"));
     EXPECT_TRUE(std::filesystem::is_symlink(dir.file("full.dtm")));

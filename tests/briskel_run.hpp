@@ -16,8 +16,9 @@ namespace briskel_test {
 using namespace testing_support;
 
 inline RunResult briskel(const TempDir& dir, const std::vector<std::string>& arguments,
-                         std::uint64_t file_size_limit = 0) {
-    return run_program(BRISKEL_PATH, arguments, dir.path(), {}, file_size_limit);
+                         std::uint64_t file_size_limit = 0,
+                         const std::vector<std::string>& environment = {}) {
+    return run_program(BRISKEL_PATH, arguments, dir.path(), {}, file_size_limit, environment);
 }
 
 inline const std::string BANNER = "\nSurfer GRD Import Utility -- Version 1.00\n\n";

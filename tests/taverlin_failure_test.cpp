@@ -25,11 +25,6 @@ void expect_failure(const RunResult& run, const std::string& message, const Temp
     EXPECT_FALSE(file_exists(dir.file(dest)));
 }
 
-// Overwrites bytes of a DEM of 1024-byte records inside record `record`.
-std::string patched(std::string dem, int record, std::size_t offset, const std::string& text) {
-    return dem.replace(1024 * static_cast<std::size_t>(record) + offset, text.size(), text);
-}
-
 TEST(TaverlinFailure, UnreadableDemsEndTheRun) {
     const std::string dem = build_dem(small_dem());
     TestDem wide = small_dem(); // its extent has two columns more than it has profiles
@@ -108,6 +103,16 @@ TEST(TaverlinFailure, WriteFailuresRemoveThePartialDtm) {
         expect_failure(taverlin(dir, {"a.dem", dest, "/S"}, {}, limit),
                        "Cannot write DTM file: " + dest, dir, dest);
     }
+    // The DTM is opened three times: to create it with its header, to write
+    // the cells and to store the elevation range in the header again.
+    for (int opening : {1, 2, 3}) {
+        TempDir dir;
+        write_file(dir.file("a.dem"), build_dem(small_dem()));
+        SCOPED_TRACE(opening);
+        expect_failure(taverlin(dir, {"a.dem", "a.dtm", "/S"}, {}, 0,
+                                failing_open(FAIL_OPEN_LIBRARY, "a.dtm", opening)),
+                       "Cannot write DTM file: a.dtm", dir);
+    }
     TempDir dir;
     write_file(dir.file("a.dem"), build_dem(small_dem()));
     std::filesystem::create_symlink("/dev/full", dir.file("a.dtm"));
@@ -149,6 +154,17 @@ TEST(TaverlinFailure, BatchLogsAFailedFileAndGoesOn) {
                   c_done);
     EXPECT_FALSE(file_exists(dir.file("A.DTM")));
     EXPECT_EQ(read_file(dir.file("C.DTM")).size(), 202u);
+
+    // The header rewrite of C.DTM fails.
+    run = taverlin(dir, {"@list.txt", "/Q"}, {}, 0, failing_open(FAIL_OPEN_LIBRARY, "C.DTM", 3));
+    EXPECT_EQ(run.exit_status, 0);
+    EXPECT_EQ(run.out, BANNER + error_line(cannot_read(2, "B.DEM")) +
+                           error_line("Cannot write DTM file: C.DTM"));
+    EXPECT_EQ(read_file(dir.file("TAVERLIN.logfile")),
+              "A.DEM...processing to create A.DTM...Done\n" + b_failed +
+                  "C.DEM...processing to create C.DTM...Cannot write DTM file: C.DTM\n");
+    EXPECT_EQ(read_file(dir.file("A.DTM")).size(), 224u);
+    EXPECT_FALSE(file_exists(dir.file("C.DTM")));
 }
 
 TEST(TaverlinFailure, OneFileUnderTwoSpellingsIsRefused) {

@@ -15,8 +15,9 @@ namespace taverlin_test {
 using namespace testing_support;
 
 inline RunResult taverlin(const TempDir& dir, const std::vector<std::string>& arguments,
-                          const std::string& input = {}, std::uint64_t file_size_limit = 0) {
-    return run_program(TAVERLIN_PATH, arguments, dir.path(), input, file_size_limit);
+                          const std::string& input = {}, std::uint64_t file_size_limit = 0,
+                          const std::vector<std::string>& environment = {}) {
+    return run_program(TAVERLIN_PATH, arguments, dir.path(), input, file_size_limit, environment);
 }
 
 inline const std::string BANNER = "\nUSGS DEM Import Utility -- Version 2.00\n\n";
@@ -82,6 +83,12 @@ inline TestDem small_dem() {
     dem.profiles = {make_profile(1000, 2000, {10, 0, -5, 40000}, 1),
                     make_profile(1030, 2081, {7, 8}, 2), make_profile(1060, 2030, {5}, 3)};
     return dem;
+}
+
+// Overwrites bytes of a DEM of 1024-byte records inside record `record`.
+inline std::string patched(std::string dem, int record, std::size_t offset,
+                           const std::string& text) {
+    return dem.replace(1024 * static_cast<std::size_t>(record) + offset, text.size(), text);
 }
 
 struct ExpectedDtm {

@@ -53,7 +53,7 @@ bool file_exists(const std::string& path) {
 
 RunResult run_program(const std::string& program, const std::vector<std::string>& arguments,
                       const std::string& directory, const std::string& input,
-                      std::uint64_t file_size_limit) {
+                      std::uint64_t file_size_limit, const std::vector<std::string>& environment) {
     int in_pipe[2];
     int out_pipe[2];
     int err_pipe[2];
@@ -79,6 +79,9 @@ RunResult run_program(const std::string& program, const std::vector<std::string>
             std::signal(SIGXFSZ, SIG_IGN);
             const rlimit limit{file_size_limit, file_size_limit};
             ::setrlimit(RLIMIT_FSIZE, &limit);
+        }
+        for (const std::string& setting : environment) {
+            ::putenv(const_cast<char*>(setting.c_str()));
         }
         std::vector<char*> argv;
         argv.push_back(const_cast<char*>(program.c_str()));
@@ -149,13 +152,25 @@ RunResult run_program(const std::string& program, const std::vector<std::string>
     ::close(out_pipe[0]);
     ::close(err_pipe[0]);
     int status = 0;
-    ::waitpid(child, &status, 0);
+    rusage usage{};
+    ::wait4(child, &status, 0, &usage);
+    result.peak_memory_kb = usage.ru_maxrss;
     if (WIFEXITED(status)) {
         result.exit_status = WEXITSTATUS(status);
     } else if (WIFSIGNALED(status)) {
         result.exit_status = 128 + WTERMSIG(status);
     }
     return result;
+}
+
+std::vector<std::string> failing_open(const std::string& library, const std::string& suffix,
+                                      int number) {
+    // A sanitizer runtime would otherwise insist on coming first.
+    const char* asan = std::getenv("ASAN_OPTIONS");
+    const std::string asan_options =
+        std::string(asan != nullptr ? asan : "") + ":verify_asan_link_order=0";
+    return {"LD_PRELOAD=" + library, "FAIL_OPEN_SUFFIX=" + suffix,
+            "FAIL_OPEN_NUMBER=" + std::to_string(number), "ASAN_OPTIONS=" + asan_options};
 }
 
 std::string error_line(const std::string& text) {

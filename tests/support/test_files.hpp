@@ -29,16 +29,26 @@ std::string read_file(const std::string& path);
 bool file_exists(const std::string& path);
 
 struct RunResult {
-    int exit_status = -1; // exit code, or 128 + signal number
-    std::string out;      // standard output
-    std::string err;      // standard error
+    int exit_status = -1;    // exit code, or 128 + signal number
+    std::string out;         // standard output
+    std::string err;         // standard error
+    long peak_memory_kb = 0; // largest resident set of the program
 };
 
 // Runs `program` with `arguments` in folder `directory`, feeding `input` on
-// standard input (closed after it). Standard error is captured apart.
+// standard input (closed after it). Standard error is captured apart. A
+// nonzero `file_size_limit` caps the files it writes (with SIGXFSZ ignored,
+// so that a write past it fails); `environment` adds NAME=VALUE settings.
 RunResult run_program(const std::string& program, const std::vector<std::string>& arguments,
                       const std::string& directory, const std::string& input = {},
-                      std::uint64_t file_size_limit = 0);
+                      std::uint64_t file_size_limit = 0,
+                      const std::vector<std::string>& environment = {});
+
+// The settings under which the program's opening number `number` of a file
+// whose name ends in `suffix` gets /dev/full instead, so that writing
+// through it fails. Needs the preloaded library FAIL_OPEN_LIBRARY.
+std::vector<std::string> failing_open(const std::string& library, const std::string& suffix,
+                                      int number);
 
 // "ERROR: " + text + newline, as the tools print an error.
 std::string error_line(const std::string& text);

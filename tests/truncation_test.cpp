@@ -1,0 +1,138 @@
+// Files cut at every byte: each reader must fail exactly where the cut
+// takes away something it needs, and nowhere else.
+#include <gtest/gtest.h>
+
+#include "dem_builder.hpp"
+#include "dem_extent.hpp"
+#include "dem_status.hpp"
+#include "grid_builder.hpp"
+#include "grid_data.hpp"
+#include "grid_header.hpp"
+#include "platform.hpp"
+#include "test_files.hpp"
+
+using namespace testing_support;
+
+namespace {
+
+constexpr std::size_t TYPE_A_FIELDS_END = 864; // the last field read is the profile count
+
+// Where a formatted read of the last number of `record` can first succeed:
+// one byte past the start of its digits (past its sign, if any).
+std::size_t last_number_readable_from(const std::string& record) {
+    const std::size_t end = record.find_last_not_of(" \r\n");
+    std::size_t start = record.find_last_of(' ', end) + 1;
+    if (record[start] == '-' || record[start] == '+') {
+        ++start;
+    }
+    return start + 1;
+}
+
+TestDem three_profiles() {
+    TestDem dem;
+    dem.profiles = {make_profile(1000, 2000, {10, 0, -5, 40000}, 1),
+                    make_profile(1030, 2081, {7, 8}, 2), make_profile(1060, 2030, {-3}, 3)};
+    return dem;
+}
+
+// Offsets (in the whole file) from which each profile is complete, for a
+// file of Type A record plus one record per profile, each record ending at
+// its line end or after 1024 bytes.
+std::vector<std::size_t> profile_ends(const std::string& dem, bool line_ends) {
+    std::vector<std::size_t> ends;
+    std::size_t start = 0;
+    for (int record = 0; start < dem.size(); ++record) {
+        const std::size_t length = line_ends ? dem.find('\n', start) + 1 - start : 1024;
+        if (record > 0) {
+            ends.push_back(start + last_number_readable_from(dem.substr(start, length)));
+        }
+        start += length;
+    }
+    return ends;
+}
+
+TEST(Truncation, DemFailsAtTheFirstProfileTheCutReaches) {
+    TempDir dir;
+    const std::string path = dir.file("cut.dem");
+    for (const bool cut_short : {false, true}) {
+        const std::string dem =
+            build_dem(three_profiles(), cut_short ? RecordLayout::CutShort : RecordLayout::Fixed);
+        const std::vector<std::size_t> ends = profile_ends(dem, cut_short);
+        ASSERT_EQ(ends.size(), 3u);
+        for (std::size_t cut = 0; cut <= dem.size(); ++cut) {
+            write_file(path, dem.substr(0, cut));
+            DemHeader header;
+            DemExtent extent;
+            int failed = -1;
+            const int status = compute_dem_extent(path, true, header, extent, failed);
+            SCOPED_TRACE("cut at " + std::to_string(cut) + (cut_short ? " (line ends)" : ""));
+            if (cut < TYPE_A_FIELDS_END) {
+                ASSERT_EQ(status, DEM_CANNOT_READ_SOURCE);
+                continue;
+            }
+            std::size_t readable = 0;
+            while (readable < ends.size() && cut >= ends[readable]) {
+                ++readable;
+            }
+            if (readable == ends.size()) {
+                ASSERT_EQ(status, DEM_OK);
+                ASSERT_EQ(extent.column_count, 3);
+            } else {
+                ASSERT_EQ(status, DEM_CANNOT_READ_PROFILES);
+                ASSERT_EQ(failed, static_cast<int>(readable) + 1);
+            }
+        }
+    }
+}
+
+enum class Loaded { NoHeader, NoData, Whole };
+
+Loaded load_grid(GrdKind kind, const std::string& path) {
+    platform::UniqueFile stream =
+        platform::open_read_stream(path, kind == GRD_V6_ASCII ? "rt" : "rb");
+    GrdInfo info;
+    if (!stream || read_grid_header(kind, stream.get(), info) == 0) {
+        return Loaded::NoHeader;
+    }
+    GrdGrid grid;
+    if (!source_holds_grid(kind, info, stream.get()) || !allocate_grid(info, grid) ||
+        read_grid_data(kind, grid, stream.get()) == 0) {
+        return Loaded::NoData;
+    }
+    return Loaded::Whole;
+}
+
+TEST(Truncation, SurferGridsNeedTheirWholeHeaderAndEveryNode) {
+    const TestGrid g;
+    const std::string ascii = dsaa(g);
+    const std::string ascii_header = dsaa_header(g);
+    struct Layout {
+        GrdKind kind;
+        std::string bytes;
+        std::size_t header_from; // the shortest cut that keeps the header
+        std::size_t whole_from;  // the shortest cut that keeps every node
+    };
+    const std::vector<Layout> layouts = {
+        // DSRB section (12 bytes), GRID section header and body (8 + 72).
+        {GRD_V7_BINARY, dsrb(g), 12 + 8 + 72, dsrb(g).size()},
+        // Tag, two 16-bit counts, six float64 limits.
+        {GRD_V6_BINARY, dsbb(g), 4 + 4 + 48, dsbb(g).size()},
+        // A number cut short still reads as its first digits.
+        {GRD_V6_ASCII, ascii, last_number_readable_from(ascii_header),
+         last_number_readable_from(ascii)},
+    };
+    TempDir dir;
+    const std::string path = dir.file("cut.grd");
+    for (const Layout& layout : layouts) {
+        for (std::size_t cut = 0; cut <= layout.bytes.size(); ++cut) {
+            write_file(path, layout.bytes.substr(0, cut));
+            const Loaded expected = cut < layout.header_from  ? Loaded::NoHeader
+                                    : cut < layout.whole_from ? Loaded::NoData
+                                                              : Loaded::Whole;
+            ASSERT_EQ(load_grid(layout.kind, path), expected)
+                << "layout " << layout.kind << " cut at " << cut;
+        }
+    }
+}
+
+} // namespace
