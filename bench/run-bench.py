@@ -1,0 +1,330 @@
+#!/usr/bin/env python3
+"""Times taverlin and briskel on large generated inputs against cp and gdal_translate.
+
+Run from anywhere in the repository:
+
+    python3 bench/run-bench.py [--runs 5] [--work DIR] [--install-gdal] [--no-build]
+
+Builds the release preset (scripts/build.sh) with the benchmark helpers, writes
+the inputs once into the work folder (build/bench-work by default; kept and
+reused), reads every input once to warm the page cache, checks that each tool
+converts each input, then for every input runs the converter, `cp` of the same
+file and `gdal_translate -of ENVI` (when it is on PATH) in turn, N times each.
+Prints a Markdown table and writes it to results.md in the work folder.
+
+Wall time is taken around each run; peak memory is the child's maximum
+resident set size, measured by bench_peak_rss. MB are 10^6 bytes.
+"""
+
+import argparse
+import os
+import platform
+import shutil
+import statistics
+import subprocess
+import sys
+import time
+from pathlib import Path
+
+REPO = Path(__file__).resolve().parent.parent
+RELEASE = REPO / "build" / "release"
+TAVERLIN = RELEASE / "dem_import" / "taverlin"
+BRISKEL = RELEASE / "grid_import" / "briskel"
+MAKE_INPUTS = RELEASE / "bench" / "bench_make_inputs"
+PEAK_RSS = RELEASE / "bench" / "bench_peak_rss"
+
+
+class Input:
+    def __init__(self, name, layout, tool, cells, cell_bytes, passes):
+        self.name = name
+        self.layout = layout
+        self.tool = tool  # "taverlin" or "briskel"
+        self.cells = cells  # of the DTM written
+        self.cell_bytes = cell_bytes
+        self.passes = passes  # times the tool reads the input
+
+    @property
+    def stem(self):
+        return self.name.rsplit(".", 1)[0]
+
+    def tool_command(self, dest):
+        if self.tool == "taverlin":
+            return [str(TAVERLIN), self.name, dest, "/Q"]
+        return [str(BRISKEL), self.name, dest, "m", "m", "/PM", "/EM", "/Q"]
+
+    def dtm_size(self):
+        return 200 + self.cells * self.cell_bytes
+
+
+INPUTS = [
+    # taverlin reads the DEM twice: once for the extent, once to convert.
+    Input("dem_3601.dem", "USGS ASCII DEM", "taverlin", 3601 * 3601, 2, 2),
+    Input("grid_6000_dsrb.grd", "Surfer 7 binary", "briskel", 6000 * 6000, 4, 1),
+    Input("grid_6000_dsbb.grd", "Surfer 6 binary", "briskel", 6000 * 6000, 4, 1),
+    Input("grid_3000_dsaa.grd", "Surfer 6 ASCII", "briskel", 3000 * 3000, 4, 1),
+]
+
+
+def say(text=""):
+    print(text, flush=True)
+
+
+def fail(text):
+    print(f"run-bench: {text}", file=sys.stderr, flush=True)
+    sys.exit(1)
+
+
+def run_checked(command, **kwargs):
+    say("+ " + " ".join(command))
+    result = subprocess.run(command, **kwargs)
+    if result.returncode != 0:
+        fail(f"'{' '.join(command)}' exited with status {result.returncode}")
+
+
+def as_root(command):
+    return command if os.geteuid() == 0 else ["sudo"] + command
+
+
+def install_gdal():
+    if shutil.which("gdal_translate"):
+        say("gdal_translate is already installed")
+        return
+    env = dict(os.environ, DEBIAN_FRONTEND="noninteractive")
+    run_checked(as_root(["apt-get", "update"]), env=env)
+    run_checked(as_root(["apt-get", "install", "-y", "gdal-bin"]), env=env)
+
+
+def build():
+    run_checked(["bash", "scripts/build.sh"], cwd=REPO)
+    run_checked(
+        ["cmake", "--build", "--preset", "release", "--target", "bench_make_inputs",
+         "bench_peak_rss"],
+        cwd=REPO,
+    )
+
+
+def make_inputs(work):
+    if all((work / i.name).is_file() for i in INPUTS):
+        say(f"inputs already in {work}, reused")
+        return
+    say(f"writing the inputs into {work}")
+    run_checked([str(MAKE_INPUTS), str(work)])
+
+
+def warm(work):
+    for i in INPUTS:
+        with open(work / i.name, "rb") as f:
+            while f.read(1 << 23):
+                pass
+
+
+class Outcome:
+    def __init__(self, seconds, peak_bytes, status, log):
+        self.seconds = seconds
+        self.peak_bytes = peak_bytes
+        self.status = status
+        self.log = log
+
+
+def clear_outputs(out):
+    shutil.rmtree(out, ignore_errors=True)
+    out.mkdir(parents=True)
+
+
+def measure(command, work):
+    """Runs command in the work folder; returns its wall time, peak memory and status."""
+    report = work / "peak.txt"
+    log = work / "run.log"
+    with open(log, "wb") as output:
+        start = time.perf_counter()
+        result = subprocess.run(
+            [str(PEAK_RSS), str(report)] + command,
+            cwd=work,
+            stdin=subprocess.DEVNULL,
+            stdout=output,
+            stderr=subprocess.STDOUT,
+        )
+        seconds = time.perf_counter() - start
+    peak_kb, status = 0, result.returncode
+    try:
+        fields = report.read_text().split()
+        peak_kb, status = int(fields[0]), int(fields[1])
+    except (OSError, ValueError, IndexError):
+        pass
+    report.unlink(missing_ok=True)
+    return Outcome(seconds, peak_kb * 1024, status, log.read_text(errors="replace"))
+
+
+def commands(i, gdal):
+    """The programs timed on input i: (label, command) pairs, outputs under out/."""
+    runs = [
+        (i.tool, i.tool_command(f"out/{i.stem}.dtm")),
+        ("cp", ["cp", i.name, f"out/{i.name}"]),
+    ]
+    if gdal:
+        runs.append(("gdal", [gdal, "-q", "-of", "ENVI", i.name, f"out/{i.stem}.envi"]))
+    return runs
+
+
+def check(i, work, gdal):
+    """Runs the tool and gdal once on input i; returns whether gdal could read it."""
+    out = work / "out"
+    clear_outputs(out)
+    label, command = commands(i, None)[0]
+    outcome = measure(command, work)
+    if outcome.status != 0:
+        fail(f"{label} failed on {i.name} (status {outcome.status}):\n{outcome.log}")
+    dtm = out / f"{i.stem}.dtm"
+    size = dtm.stat().st_size if dtm.exists() else 0
+    if size != i.dtm_size():
+        fail(f"{label} wrote {size} bytes for {i.name}, expected {i.dtm_size()}")
+    say(f"  {label} converts {i.name}: {outcome.seconds:.2f} s, DTM of {size} bytes")
+    if not gdal:
+        return False
+    clear_outputs(out)
+    outcome = measure(commands(i, gdal)[2][1], work)
+    readable = outcome.status == 0 and (out / f"{i.stem}.envi").exists()
+    if readable:
+        say(f"  gdal_translate converts {i.name}: {outcome.seconds:.2f} s")
+    else:
+        say(f"  gdal_translate could not convert {i.name} (status {outcome.status}):")
+        say("    " + outcome.log.strip().replace("\n", "\n    "))
+    clear_outputs(out)
+    return readable
+
+
+def time_input(i, work, gdal, runs):
+    """Round-robin: tool, cp, gdal, tool, cp, gdal, ...; returns {label: [Outcome]}."""
+    out = work / "out"
+    results = {label: [] for label, _ in commands(i, gdal)}
+    for n in range(runs):
+        for label, command in commands(i, gdal):
+            clear_outputs(out)
+            outcome = measure(command, work)
+            if outcome.status != 0:
+                fail(f"{label} failed on {i.name} in run {n + 1}:\n{outcome.log}")
+            results[label].append(outcome)
+            say(f"  run {n + 1}/{runs} {label:8} {outcome.seconds:7.2f} s "
+                f"{outcome.peak_bytes / 1e6:8.1f} MB peak")
+    clear_outputs(out)
+    return results
+
+
+def median_seconds(outcomes):
+    return statistics.median(o.seconds for o in outcomes)
+
+
+def peak_mb(outcomes):
+    return max(o.peak_bytes for o in outcomes) / 1e6
+
+
+def load_average():
+    try:
+        return " ".join(Path("/proc/loadavg").read_text().split()[:3])
+    except OSError:
+        return "unknown"
+
+
+def gdal_version(gdal):
+    if not gdal:
+        return None
+    try:
+        return subprocess.run([gdal, "--version"], capture_output=True, text=True).stdout.strip()
+    except OSError:
+        return None
+
+
+def table(work, gdal, results):
+    head = ["input", "format", "size MB", "tool", "tool median s", "MB/s", "MB/s per pass",
+            "tool peak MB", "cp median s", "tool/cp", "gdal median s", "gdal/tool",
+            "gdal peak MB"]
+    lines = ["| " + " | ".join(head) + " |", "|" + "---|" * len(head)]
+    for i in INPUTS:
+        r = results[i.name]
+        size = (work / i.name).stat().st_size / 1e6
+        tool = median_seconds(r[i.tool])
+        cp = median_seconds(r["cp"])
+        row = [i.name, i.layout, f"{size:.0f}", i.tool, f"{tool:.2f}", f"{size / tool:.0f}",
+               f"{i.passes * size / tool:.0f}", f"{peak_mb(r[i.tool]):.0f}", f"{cp:.2f}",
+               f"{tool / cp:.1f}"]
+        if "gdal" in r:
+            g = median_seconds(r["gdal"])
+            row += [f"{g:.2f}", f"{g / tool:.1f}", f"{peak_mb(r['gdal']):.0f}"]
+        elif gdal:
+            row += ["cannot read", "—", "—"]
+        else:
+            row += ["—", "—", "—"]
+        lines.append("| " + " | ".join(row) + " |")
+    return lines
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
+    parser.add_argument("--runs", type=int, default=5, help="timed runs of each program (5)")
+    parser.add_argument("--work", type=Path, default=REPO / "build" / "bench-work",
+                        help="folder of the inputs, outputs and results.md (build/bench-work)")
+    parser.add_argument("--install-gdal", action="store_true",
+                        help="install gdal-bin with apt-get first when gdal_translate is missing")
+    parser.add_argument("--no-build", action="store_true",
+                        help="use the programs already built in build/release")
+    args = parser.parse_args()
+    if args.runs < 1:
+        parser.error("--runs must be at least 1")
+    work = args.work.resolve()
+    work.mkdir(parents=True, exist_ok=True)
+
+    if args.install_gdal:
+        install_gdal()
+    if not args.no_build:
+        build()
+    for program in (TAVERLIN, BRISKEL, MAKE_INPUTS, PEAK_RSS):
+        if not program.is_file():
+            fail(f"{program} is missing; build the release preset first")
+    gdal = shutil.which("gdal_translate")
+    if not gdal:
+        say("gdal_translate not found: gdal is skipped (--install-gdal installs it)")
+
+    make_inputs(work)
+    say("warming the page cache")
+    warm(work)
+
+    say("checking that every input converts")
+    readable = {i.name: check(i, work, gdal) for i in INPUTS}
+
+    load_before = load_average()
+    results = {}
+    for i in INPUTS:
+        say(f"timing {i.name}")
+        results[i.name] = time_input(i, work, gdal if readable[i.name] else None, args.runs)
+    load_after = load_average()
+
+    lines = table(work, gdal, results)
+    notes = [
+        "",
+        f"{args.runs} runs of each program per input, taken in turn (tool, cp, gdal, ...); "
+        "medians of the wall time, highest peak resident memory. MB = 10^6 bytes. "
+        "MB/s is input size over the median time; per pass counts each time the tool "
+        "reads the input (taverlin reads a DEM twice). tool/cp: times as long as cp of "
+        "the same file; gdal/tool: times as long as the tool took gdal_translate "
+        "(-of ENVI).",
+        "",
+        f"Machine: {platform.machine()}, {os.cpu_count()} CPUs, {platform.platform()}; "
+        f"load average {load_before} before timing, {load_after} after. "
+        + (gdal_version(gdal) or "gdal_translate not available") + ".",
+        "",
+        "Every run (seconds, peak MB):",
+        "",
+    ]
+    for i in INPUTS:
+        for label, outcomes in results[i.name].items():
+            runs = ", ".join(f"{o.seconds:.2f} s {o.peak_bytes / 1e6:.0f} MB" for o in outcomes)
+            notes.append(f"- {i.name} {label}: {runs}")
+    text = "\n".join(lines + notes) + "\n"
+    say()
+    say(text)
+    (work / "results.md").write_text(text)
+    say(f"written to {work / 'results.md'}")
+
+
+if __name__ == "__main__":
+    main()
