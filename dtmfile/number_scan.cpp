@@ -1,0 +1,471 @@
+#include "number_scan.hpp"
+
+#include <algorithm>
+#include <bit>
+#include <charconv>
+#include <climits>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+#include <memory>
+#include <string>
+#include <system_error>
+
+namespace {
+
+constexpr int END = TextReader::END;
+
+bool is_space(int c) {
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
+
+bool is_digit(int c) {
+    return c >= '0' && c <= '9';
+}
+
+bool is_hex_digit(int c) {
+    return is_digit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
+
+int lower(int c) {
+    return c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c;
+}
+
+// The value of a digit in the given base, or -1.
+int digit_value(int c, int base) {
+    int digit = 36;
+    if (is_digit(c)) {
+        digit = c - '0';
+    } else if (c >= 'a' && c <= 'z') {
+        digit = c - 'a' + 10;
+    } else if (c >= 'A' && c <= 'Z') {
+        digit = c - 'A' + 10;
+    }
+    return digit < base ? digit : -1;
+}
+
+// The first non-blank byte, or END.
+int skip_to_text(TextReader& in) {
+    int c = 0;
+    do {
+        c = in.get();
+    } while (c != END && is_space(c));
+    return c;
+}
+
+// The text of one floating-point number as the formatted input gathers it
+// before converting: short texts stay in place, long ones move to a string.
+class NumberText {
+  public:
+    void add(int c) {
+        if (size_ < SMALL) [[likely]] {
+            small_[size_++] = static_cast<char>(c);
+        } else {
+            add_to_large(c);
+        }
+    }
+    std::size_t size() const { return size_; }
+    char back() const { return data()[size_ - 1]; }
+    const char* data() const { return large_ ? large_->data() : small_; }
+    // A copy ended by a NUL, for the C library.
+    std::string c_string() const { return std::string(data(), size_); }
+
+  private:
+    static constexpr std::size_t SMALL = 64;
+
+    [[gnu::noinline]] void add_to_large(int c) {
+        if (!large_) {
+            large_ = std::make_unique<std::string>(small_, size_);
+        }
+        large_->push_back(static_cast<char>(c));
+        ++size_;
+    }
+
+    char small_[SMALL];
+    std::size_t size_ = 0;
+    std::unique_ptr<std::string> large_;
+};
+
+// Powers of ten a double holds exactly.
+constexpr double EXACT_POWERS[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                   1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                   1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
+// A complete decimal text ([sign] digits [. digits] [e [sign] digits]) with
+// at most 15 significant digits and a small exponent: its digits and the
+// power of ten are exact doubles, so one multiplication or division rounds
+// it correctly. False for anything else.
+bool convert_short_decimal(const char* text, std::size_t size, double& value) {
+    std::size_t i = 0;
+    bool negative = false;
+    if (i < size && (text[i] == '-' || text[i] == '+')) {
+        negative = text[i] == '-';
+        ++i;
+    }
+    std::uint64_t mantissa = 0;
+    int significant = 0;
+    int scale = 0;
+    bool any_digit = false;
+    bool dot = false;
+    for (; i < size; ++i) {
+        const char c = text[i];
+        if (is_digit(c)) {
+            any_digit = true;
+            if (mantissa != 0 || c != '0') {
+                if (++significant > 15) {
+                    return false;
+                }
+                mantissa = mantissa * 10 + static_cast<std::uint64_t>(c - '0');
+            }
+            if (dot) {
+                --scale;
+            }
+        } else if (c == '.' && !dot) {
+            dot = true;
+        } else {
+            break;
+        }
+    }
+    if (!any_digit) {
+        return false;
+    }
+    if (i < size) {
+        if (text[i] != 'e' || ++i == size) {
+            return false;
+        }
+        bool negative_exponent = false;
+        if (text[i] == '-' || text[i] == '+') {
+            negative_exponent = text[i] == '-';
+            ++i;
+        }
+        if (i == size || size - i > 4) {
+            return false;
+        }
+        int exponent = 0;
+        for (; i < size; ++i) {
+            if (!is_digit(text[i])) {
+                return false;
+            }
+            exponent = exponent * 10 + (text[i] - '0');
+        }
+        scale += negative_exponent ? -exponent : exponent;
+    }
+    if (scale < -22 || scale > 22) {
+        return mantissa == 0 ? (value = negative ? -0.0 : 0.0, true) : false;
+    }
+    const double m = static_cast<double>(mantissa);
+    const double magnitude = scale >= 0 ? m * EXACT_POWERS[scale] : m / EXACT_POWERS[-scale];
+    value = negative ? -magnitude : magnitude;
+    return true;
+}
+
+// Converts the gathered text as strtod (or strtof) does, taking the longest
+// prefix that is a number. False when not even one character converts.
+template <typename Real>
+bool convert_with_library(const NumberText& text, Real& value) {
+    const std::string copy = text.c_string();
+    char* end = nullptr;
+    Real converted{};
+    if constexpr (std::is_same_v<Real, double>) {
+        converted = std::strtod(copy.c_str(), &end);
+    } else {
+        converted = std::strtof(copy.c_str(), &end);
+    }
+    if (end == copy.c_str()) {
+        return false;
+    }
+    value = converted;
+    return true;
+}
+
+// The same for a decimal text (digits, a point and an exponent, possibly
+// cut short), the usual case, without the library where that is exact.
+template <typename Real>
+bool convert_decimal(const NumberText& text, Real& value) {
+    if constexpr (std::is_same_v<Real, double>) {
+        if (convert_short_decimal(text.data(), text.size(), value)) {
+            return true;
+        }
+        // std::from_chars rounds as strtod does; it knows no '+', and
+        // leaves out-of-range values and partial texts to the library.
+        const char* first = text.data();
+        const char* last = first + text.size();
+        if (first != last && *first == '+') {
+            ++first;
+        }
+        double converted = 0.0;
+        const auto [end, error] = std::from_chars(first, last, converted);
+        if (error == std::errc() && end == last) {
+            value = converted;
+            return true;
+        }
+    }
+    return convert_with_library(text, value);
+}
+
+// Reads the letters of `word` after its first one (already added), any
+// case; false at the first that differs (which is then consumed).
+bool gather_word(TextReader& in, NumberText& text, const char* rest) {
+    for (const char* w = rest; *w != '\0'; ++w) {
+        const int c = in.get();
+        if (c == END || lower(c) != *w) {
+            return false;
+        }
+        text.add(c);
+    }
+    return true;
+}
+
+template <typename Real>
+int scan_real(TextReader& in, Real& value) {
+    int c = skip_to_text(in);
+    if (c == END) {
+        return SCAN_END;
+    }
+    NumberText text;
+    bool got_sign = false;
+    if (c == '-' || c == '+') {
+        got_sign = true;
+        text.add(c);
+        c = in.get();
+        if (c == END) {
+            return SCAN_MISMATCH;
+        }
+    }
+    if (lower(c) == 'n') {
+        text.add(c);
+        if (!gather_word(in, text, "an")) {
+            return SCAN_MISMATCH;
+        }
+        return convert_with_library(text, value) ? SCAN_OK : SCAN_MISMATCH;
+    }
+    if (lower(c) == 'i') {
+        text.add(c);
+        if (!gather_word(in, text, "nf")) {
+            return SCAN_MISMATCH;
+        }
+        c = in.get();
+        if (c != END) {
+            if (lower(c) == 'i') {
+                text.add(c);
+                if (!gather_word(in, text, "nity")) {
+                    return SCAN_MISMATCH;
+                }
+            } else {
+                in.unget();
+            }
+        }
+        return convert_with_library(text, value) ? SCAN_OK : SCAN_MISMATCH;
+    }
+
+    bool got_digit = false;
+    bool got_dot = false;
+    bool got_e = false;
+    bool hex = false;
+    char exponent_char = 'e';
+    if (c == '0') {
+        text.add(c);
+        c = in.get();
+        if (lower(c) == 'x') {
+            text.add(c);
+            hex = true;
+            exponent_char = 'p';
+            c = in.get();
+        } else {
+            got_digit = true;
+        }
+    }
+    for (;;) {
+        if (is_digit(c)) {
+            text.add(c);
+            got_digit = true;
+        } else if (!got_e && hex && is_hex_digit(c)) {
+            text.add(c);
+            got_digit = true;
+        } else if (got_e && text.back() == exponent_char && (c == '-' || c == '+')) {
+            text.add(c);
+        } else if (got_digit && !got_e && lower(c) == exponent_char) {
+            text.add(exponent_char);
+            got_e = true;
+            got_dot = true;
+        } else if (!got_dot && c == '.') {
+            text.add(c);
+            got_dot = true;
+        } else {
+            if (c != END) {
+                in.unget();
+            }
+            break;
+        }
+        c = in.get();
+        if (c == END) {
+            break;
+        }
+    }
+    // Nothing but a sign, or a sign and "0x", is no number at all.
+    const std::size_t sign = got_sign ? 1 : 0;
+    if (text.size() == sign || (hex && text.size() == sign + 2)) {
+        return SCAN_MISMATCH;
+    }
+    const bool converted = hex ? convert_with_library(text, value) : convert_decimal(text, value);
+    return converted ? SCAN_OK : SCAN_MISMATCH;
+}
+
+} // namespace
+
+namespace {} // namespace
+
+int scan_integer_in_full(TextReader& in, int width, std::int32_t& value) {
+    int left = width > 0 ? width : -1; // -1: no limit
+    int c = skip_to_text(in);
+    if (c == END) {
+        return SCAN_END;
+    }
+    bool negative = false;
+    if (c == '-' || c == '+') {
+        negative = c == '-';
+        if (left > 0) {
+            --left;
+        }
+        c = in.get();
+    }
+    bool any_digit = false;
+    int base = 10;
+    if (left != 0 && c == '0') {
+        if (left > 0) {
+            --left;
+        }
+        any_digit = true;
+        c = in.get();
+        if (left != 0 && lower(c) == 'x') {
+            base = 16;
+            if (left > 0) {
+                --left;
+            }
+            c = in.get();
+        } else {
+            base = 8;
+        }
+    }
+    // Accumulated as strtol does for a long: saturating at its limits.
+    constexpr std::uint64_t LIMIT = static_cast<std::uint64_t>(LONG_MAX) + 1;
+    const auto b = static_cast<std::uint64_t>(base);
+    const std::uint64_t largest_before_digit = LIMIT / b;
+    std::uint64_t magnitude = 0;
+    bool saturated = false;
+    while (c != END && left != 0) {
+        const int digit = digit_value(c, base);
+        if (digit < 0) {
+            break;
+        }
+        any_digit = true;
+        if (saturated || magnitude > largest_before_digit) {
+            saturated = true;
+        } else {
+            magnitude = magnitude * b + static_cast<std::uint64_t>(digit);
+            saturated = magnitude > LIMIT;
+        }
+        if (left > 0) {
+            --left;
+        }
+        c = in.get();
+    }
+    if (c != END) {
+        in.unget();
+    }
+    if (!any_digit) {
+        return SCAN_MISMATCH;
+    }
+    std::int64_t result = 0;
+    if (negative) {
+        result = saturated || magnitude >= LIMIT ? std::numeric_limits<std::int64_t>::min()
+                                                 : -static_cast<std::int64_t>(magnitude);
+    } else {
+        result = saturated || magnitude >= LIMIT ? std::numeric_limits<std::int64_t>::max()
+                                                 : static_cast<std::int64_t>(magnitude);
+    }
+    value = static_cast<std::int32_t>(result); // the low 32 bits, as the library stores an int
+    return SCAN_OK;
+}
+
+namespace {
+
+// The common case read straight from the bytes held: blanks, an optional
+// sign, digits with at most one point, at most 15 significant digits and
+// 22 after the point, and a blank after it, all well within the bytes held.
+// One exact division then rounds it as strtod does. False, with nothing
+// consumed, for anything else; the general path then reads it.
+bool scan_plain_double(TextReader& in, double& value) {
+    const char* p = in.held_begin();
+    const char* const end = in.held_end();
+    for (;;) {
+        if (end - p < 64) {
+            return false;
+        }
+        if (*p == ' ') {
+            ++p;
+        } else if (is_space(static_cast<unsigned char>(*p))) {
+            ++p;
+        } else {
+            break;
+        }
+    }
+    const bool negative = *p == '-';
+    if (*p == '-' || *p == '+') {
+        ++p;
+    }
+    if (!is_digit(static_cast<unsigned char>(*p))) {
+        return false;
+    }
+    if (*p == '0' && (p[1] == 'x' || p[1] == 'X')) {
+        return false;
+    }
+    const char* const digits_end = p + 40;
+    std::uint64_t mantissa = 0;
+    int significant = 0;
+    int fraction = 0;
+    bool dot = false;
+    for (; p < digits_end; ++p) {
+        const unsigned char c = static_cast<unsigned char>(*p);
+        if (is_digit(c)) {
+            if (mantissa != 0 || c != '0') {
+                ++significant;
+            }
+            mantissa = mantissa * 10 + (c - '0');
+            fraction += dot ? 1 : 0;
+        } else if (c == '.' && !dot) {
+            dot = true;
+        } else {
+            break;
+        }
+    }
+    if (p == digits_end || significant > 15 || fraction > 22 ||
+        !is_space(static_cast<unsigned char>(*p))) {
+        return false;
+    }
+    const double magnitude = static_cast<double>(mantissa) / EXACT_POWERS[fraction];
+    in.skip(static_cast<std::size_t>(p - in.held_begin()));
+    value = negative ? -magnitude : magnitude;
+    return true;
+}
+
+} // namespace
+
+int scan_double(TextReader& in, double& value) {
+    if (scan_plain_double(in, value)) {
+        return SCAN_OK;
+    }
+    return scan_real(in, value);
+}
+
+int scan_float(TextReader& in, float& value) {
+    return scan_real(in, value);
+}
+
+void skip_space(TextReader& in) {
+    const int c = skip_to_text(in);
+    if (c != END) {
+        in.unget();
+    }
+}

@@ -1,0 +1,159 @@
+#include "scan_comparison.hpp"
+
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <sstream>
+
+#include "number_scan.hpp"
+#include "scanf_reference.hpp"
+
+namespace testing_support {
+
+namespace {
+
+struct Closer {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using File = std::unique_ptr<std::FILE, Closer>;
+
+File memory_stream(std::string& bytes) {
+    return File(::fmemopen(bytes.data(), bytes.size(), "r"));
+}
+
+// One number read by either side: its status, value bits and position after.
+struct Step {
+    int status = 0;
+    std::uint64_t bits = 0;
+    long position = 0;
+
+    bool operator==(const Step&) const = default;
+};
+
+template <typename Value>
+std::uint64_t bits_of(Value value) {
+    std::uint64_t bits = 0;
+    std::memcpy(&bits, &value, sizeof value);
+    return bits;
+}
+
+Step library_step(std::FILE* stream, ScanKind kind) {
+    Step step;
+    switch (kind) {
+    case ScanKind::Integer:
+    case ScanKind::SixDigitInteger: {
+        std::int32_t value = 0;
+        step.status = scanf_integer(stream, kind == ScanKind::Integer ? 0 : 6, value);
+        step.bits = step.status == 1 ? bits_of(value) : 0;
+        break;
+    }
+    case ScanKind::Double:
+    case ScanKind::DoubleThenSpace: {
+        double value = 0;
+        step.status = scanf_double(stream, value);
+        step.bits = step.status == 1 ? bits_of(value) : 0;
+        if (step.status == 1 && kind == ScanKind::DoubleThenSpace) {
+            scanf_space(stream);
+        }
+        break;
+    }
+    case ScanKind::Float: {
+        float value = 0;
+        step.status = scanf_float(stream, value);
+        step.bits = step.status == 1 ? bits_of(value) : 0;
+        break;
+    }
+    }
+    step.position = std::ftell(stream);
+    return step;
+}
+
+Step scanner_step(TextReader& in, ScanKind kind) {
+    Step step;
+    switch (kind) {
+    case ScanKind::Integer:
+    case ScanKind::SixDigitInteger: {
+        std::int32_t value = 0;
+        step.status = scan_integer(in, kind == ScanKind::Integer ? 0 : 6, value);
+        step.bits = step.status == 1 ? bits_of(value) : 0;
+        break;
+    }
+    case ScanKind::Double:
+    case ScanKind::DoubleThenSpace: {
+        double value = 0;
+        step.status = scan_double(in, value);
+        step.bits = step.status == 1 ? bits_of(value) : 0;
+        if (step.status == 1 && kind == ScanKind::DoubleThenSpace) {
+            skip_space(in);
+        }
+        break;
+    }
+    case ScanKind::Float: {
+        float value = 0;
+        step.status = scan_float(in, value);
+        step.bits = step.status == 1 ? bits_of(value) : 0;
+        break;
+    }
+    }
+    step.position = static_cast<long>(in.tell());
+    return step;
+}
+
+std::string describe(const char* side, const Step& step) {
+    std::ostringstream out;
+    out << side << ": status " << step.status << ", bits " << std::hex << step.bits << std::dec
+        << ", position " << step.position;
+    return out.str();
+}
+
+} // namespace
+
+namespace {
+
+std::string compare_scans_once(const std::string& bytes, ScanKind kind, long* numbers) {
+    if (bytes.empty()) {
+        return {}; // a stream over no bytes cannot be opened in memory
+    }
+    std::string library_copy = bytes;
+    std::string file_copy = bytes;
+    File library = memory_stream(library_copy);
+    File file = memory_stream(file_copy);
+    if (!library || !file) {
+        return "cannot open a stream in memory";
+    }
+    TextReader in_memory(bytes.data(), bytes.size());
+    TextReader in_blocks(file.get(), 5);
+    for (int number = 1;; ++number) {
+        const Step expected = library_step(library.get(), kind);
+        const Step from_memory = scanner_step(in_memory, kind);
+        const Step from_blocks = scanner_step(in_blocks, kind);
+        if (numbers != nullptr) {
+            ++*numbers;
+        }
+        if (!(from_memory == expected) || !(from_blocks == expected)) {
+            std::ostringstream out;
+            out << "number " << number << ": " << describe("library", expected) << "; "
+                << describe("scanner", from_memory) << "; "
+                << describe("scanner in blocks", from_blocks);
+            return out.str();
+        }
+        if (expected.status != 1) {
+            return {};
+        }
+    }
+}
+
+} // namespace
+
+std::string compare_scans(const std::string& bytes, ScanKind kind, long* numbers) {
+    // With blanks after it, the text is read where the scanners look ahead
+    // many bytes at a time, as in the middle of a large file.
+    std::string difference = compare_scans_once(bytes, kind, numbers);
+    if (difference.empty()) {
+        difference = compare_scans_once(bytes + std::string(40, ' '), kind, numbers);
+    }
+    return difference;
+}
+
+} // namespace testing_support

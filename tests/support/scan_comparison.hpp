@@ -1,0 +1,23 @@
+// Runs the C library's formatted input and the hand-made scanners side by
+// side over the same bytes and reports the first difference.
+#pragma once
+
+#include <string>
+
+namespace testing_support {
+
+enum class ScanKind {
+    Integer,         // "%i"
+    SixDigitInteger, // "%6i"
+    Double,          // "%lf"
+    DoubleThenSpace, // "%lf " as the grid nodes are read
+    Float,           // "%f"
+};
+
+// Reads `bytes` number after number with the library and with the scanners
+// (over memory, and over a file in blocks of a few bytes) until the library
+// stops. Empty when every status, value and position agreed; otherwise what
+// differed first. `numbers` counts the numbers read.
+std::string compare_scans(const std::string& bytes, ScanKind kind, long* numbers = nullptr);
+
+} // namespace testing_support
