@@ -52,7 +52,11 @@ bool valid_resolution(float resolution) {
 int scan_dem_limits(const std::string& source_path, bool suppress_progress, DemHeader& header,
                     DemLimits& limits) {
     platform::UniqueFile stream = platform::open_read_stream(source_path, "rb");
-    if (!stream || read_dem_header(stream.get(), header) != 0) {
+    if (!stream) {
+        return -1;
+    }
+    TextReader in(stream.get());
+    if (read_dem_header(in, header) != 0) {
         return -1;
     }
     DemLimits found;
@@ -64,7 +68,7 @@ int scan_dem_limits(const std::string& source_path, bool suppress_progress, DemH
     // A file that ends with its Type A record has no profile to read: with
     // profiles announced, the first of them is the one missing; without, the
     // scan delivers its start values.
-    if (skip_to_next_record(stream.get()) != 0) {
+    if (skip_to_next_record(in) != 0) {
         if (header.profile_columns > 0) {
             return 1;
         }
@@ -84,7 +88,7 @@ int scan_dem_limits(const std::string& source_path, bool suppress_progress, DemH
         if (i % 10 == 0 && !suppress_progress) {
             print_info(format_text("\b\b\b\b\b%5li", static_cast<long>(i)));
         }
-        if (read_profile_header(stream.get(), profile) != 0) {
+        if (read_profile_header(in, profile) != 0) {
             if (!suppress_progress) {
                 print_info(CLEAR_PROGRESS_LINE);
             }
@@ -98,14 +102,14 @@ int scan_dem_limits(const std::string& source_path, bool suppress_progress, DemH
         const double y_end = profile.y_start + (static_cast<double>(profile.elevation_count) - 1) *
                                                    static_cast<double>(header.y_resolution);
         widen_limits(found, x_end, y_end);
-        if (read_profile_elevations(stream.get(), profile) != 0) {
+        if (read_profile_elevations(in, profile) != 0) {
             if (!suppress_progress) {
                 print_info(CLEAR_PROGRESS_LINE);
             }
             return i;
         }
         free_profile_elevations(profile);
-        skip_to_next_record(stream.get());
+        skip_to_next_record(in);
     }
     stream.reset();
     if (!suppress_progress) {
@@ -126,7 +130,8 @@ int compute_dem_extent(const std::string& source_path, bool suppress_progress, D
         if (!stream) {
             return DEM_CANNOT_OPEN_SOURCE;
         }
-        if (read_dem_header(stream.get(), header) != 0) {
+        TextReader in(stream.get(), 4096);
+        if (read_dem_header(in, header) != 0) {
             return DEM_CANNOT_READ_SOURCE;
         }
     }

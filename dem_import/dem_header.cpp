@@ -1,105 +1,90 @@
 #include "dem_header.hpp"
 
+#include <algorithm>
 #include <cstring>
 
 #include "console.hpp"
+#include "number_scan.hpp"
 #include "platform.hpp"
 
-bool read_dem_integer(std::FILE* stream, std::int32_t& value) {
-    int converted = 0;
-    if (std::fscanf(stream, "%6i", &converted) != 1) {
-        return false;
-    }
-    value = converted;
-    return true;
+bool read_dem_integer(TextReader& in, std::int32_t& value) {
+    return scan_integer(in, 6, value) == SCAN_OK;
 }
 
 namespace {
 
-// Reads `Width` bytes and converts them with `format`; the field text is
-// a string ended after its last byte, with D exponents turned into E.
-template <std::size_t Width, typename Value>
-int read_real_field(std::FILE* stream, const char* format, Value& value) {
-    char text[Width + 1];
-    if (std::fread(text, 1, Width, stream) != Width) {
+// Reads `Width` bytes and converts them with `scan`; the field text ends
+// at its first NUL, with D exponents turned into E.
+template <std::size_t Width, typename Value, typename Scan>
+int read_real_field(TextReader& in, Scan scan, Value& value) {
+    char text[Width];
+    if (in.read(text, Width) != Width) {
         return 0;
     }
-    text[Width] = '\0';
-    for (char* c = text; *c != '\0'; ++c) {
-        if (*c == 'D') {
-            *c = 'E';
-        }
-    }
-    Value converted{};
-    if (std::sscanf(text, format, &converted) != 1) {
-        return 0;
-    }
-    value = converted;
-    return 1;
+    const std::size_t length = std::find(text, text + Width, '\0') - text;
+    std::replace(text, text + length, 'D', 'E');
+    TextReader field(text, length);
+    return scan(field, value) == SCAN_OK ? 1 : 0;
 }
 
-bool seek_to(std::FILE* stream, long offset) {
-    return std::fseek(stream, offset, SEEK_SET) == 0;
+bool read_integer_at(TextReader& in, std::int64_t offset, std::int32_t& value) {
+    return in.seek(offset) && read_dem_integer(in, value);
 }
 
-bool read_integer_at(std::FILE* stream, long offset, std::int32_t& value) {
-    return seek_to(stream, offset) && read_dem_integer(stream, value);
-}
-
-bool read_double_at(std::FILE* stream, long offset, double& value) {
-    return seek_to(stream, offset) && read_dem_double(stream, value) == 1;
+bool read_double_at(TextReader& in, std::int64_t offset, double& value) {
+    return in.seek(offset) && read_dem_double(in, value) == 1;
 }
 
 } // namespace
 
-int read_dem_double(std::FILE* stream, double& value) {
-    return read_real_field<24>(stream, "%lf", value);
+int read_dem_double(TextReader& in, double& value) {
+    return read_real_field<24>(in, scan_double, value);
 }
 
-int read_dem_float(std::FILE* stream, float& value) {
-    return read_real_field<12>(stream, "%f", value);
+int read_dem_float(TextReader& in, float& value) {
+    return read_real_field<12>(in, scan_float, value);
 }
 
-int read_dem_header(std::FILE* stream, DemHeader& header) {
+int read_dem_header(TextReader& in, DemHeader& header) {
     char name[30];
-    if (std::fread(name, 1, sizeof name, stream) != sizeof name) {
+    if (!in.seek(0) || in.read(name, sizeof name) != sizeof name) {
         return 1;
     }
     std::memcpy(header.name.data(), name, sizeof name);
     header.name[30] = '\0';
 
-    if (!read_integer_at(stream, 144, header.level_code) ||
-        !read_integer_at(stream, 150, header.elevation_pattern) ||
-        !read_integer_at(stream, 156, header.reference_system) ||
-        !read_integer_at(stream, 162, header.reference_zone) || !seek_to(stream, 168)) {
+    if (!read_integer_at(in, 144, header.level_code) ||
+        !read_integer_at(in, 150, header.elevation_pattern) ||
+        !read_integer_at(in, 156, header.reference_system) ||
+        !read_integer_at(in, 162, header.reference_zone) || !in.seek(168)) {
         return 1;
     }
     for (double& parameter : header.projection_parameters) {
-        if (read_dem_double(stream, parameter) != 1) {
+        if (read_dem_double(in, parameter) != 1) {
             return 1;
         }
     }
-    if (!read_integer_at(stream, 528, header.planimetric_units) ||
-        !read_integer_at(stream, 534, header.elevation_units) ||
-        !read_integer_at(stream, 540, header.polygon_sides) || !seek_to(stream, 546)) {
+    if (!read_integer_at(in, 528, header.planimetric_units) ||
+        !read_integer_at(in, 534, header.elevation_units) ||
+        !read_integer_at(in, 540, header.polygon_sides) || !in.seek(546)) {
         return 1;
     }
     for (auto& corner : header.corners) {
         for (double& coordinate : corner) {
-            if (read_dem_double(stream, coordinate) != 1) {
+            if (read_dem_double(in, coordinate) != 1) {
                 return 1;
             }
         }
     }
-    if (!read_double_at(stream, 738, header.min_elevation) ||
-        read_dem_double(stream, header.max_elevation) != 1 ||
-        !read_double_at(stream, 786, header.rotation) ||
-        !read_integer_at(stream, 810, header.accuracy_code) || !seek_to(stream, 816) ||
-        read_dem_float(stream, header.x_resolution) != 1 ||
-        read_dem_float(stream, header.y_resolution) != 1 ||
-        read_dem_float(stream, header.z_resolution) != 1 ||
-        !read_integer_at(stream, 852, header.profile_rows) ||
-        !read_dem_integer(stream, header.profile_columns)) {
+    if (!read_double_at(in, 738, header.min_elevation) ||
+        read_dem_double(in, header.max_elevation) != 1 ||
+        !read_double_at(in, 786, header.rotation) ||
+        !read_integer_at(in, 810, header.accuracy_code) || !in.seek(816) ||
+        read_dem_float(in, header.x_resolution) != 1 ||
+        read_dem_float(in, header.y_resolution) != 1 ||
+        read_dem_float(in, header.z_resolution) != 1 ||
+        !read_integer_at(in, 852, header.profile_rows) ||
+        !read_dem_integer(in, header.profile_columns)) {
         return 1;
     }
     return 0;

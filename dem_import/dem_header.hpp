@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <string>
 
+#include "text_reader.hpp"
+
 struct DemHeader {
     std::array<char, 31> name{}; // first 30 bytes of the file and a NUL
     std::int32_t level_code = 0;
@@ -31,18 +33,18 @@ struct DemHeader {
 
 // An I6 field: "%6i" from the current position (white space skipped, base
 // by prefix). True when one integer was converted.
-bool read_dem_integer(std::FILE* stream, std::int32_t& value);
+bool read_dem_integer(TextReader& in, std::int32_t& value);
 
 // A D24.15 field: exactly 24 bytes, upper-case D exponents read as E, then
 // "%lf". 1 on success, 0 on failure.
-int read_dem_double(std::FILE* stream, double& value);
+int read_dem_double(TextReader& in, double& value);
 
 // An E12.6 field: exactly 12 bytes read with "%f". 1 on success, 0 on failure.
-int read_dem_float(std::FILE* stream, float& value);
+int read_dem_float(TextReader& in, float& value);
 
-// Reads the Type A fields from a stream at offset 0. 0 on success, 1 at the
-// first field that fails. Leaves the stream after profile_columns.
-int read_dem_header(std::FILE* stream, DemHeader& header);
+// Reads the Type A fields from the start of the file. 0 on success, 1 at
+// the first field that fails. Leaves the reader after profile_columns.
+int read_dem_header(TextReader& in, DemHeader& header);
 
 // The DEM name up to its NUL followed directly by "USGS DEM".
 std::string build_dem_description(const DemHeader& header);

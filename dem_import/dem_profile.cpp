@@ -4,22 +4,22 @@
 #include <new>
 
 #include "dem_header.hpp"
+#include "number_scan.hpp"
 
-int read_profile_header(std::FILE* stream, DemProfile& profile) {
-    if (!read_dem_integer(stream, profile.row_id) || !read_dem_integer(stream, profile.column_id) ||
-        !read_dem_integer(stream, profile.elevation_count) ||
-        !read_dem_integer(stream, profile.elevation_columns) ||
-        read_dem_double(stream, profile.x_start) != 1 ||
-        read_dem_double(stream, profile.y_start) != 1 ||
-        read_dem_double(stream, profile.datum_elevation) != 1 ||
-        read_dem_double(stream, profile.min_elevation) != 1 ||
-        read_dem_double(stream, profile.max_elevation) != 1) {
+int read_profile_header(TextReader& in, DemProfile& profile) {
+    if (!read_dem_integer(in, profile.row_id) || !read_dem_integer(in, profile.column_id) ||
+        !read_dem_integer(in, profile.elevation_count) ||
+        !read_dem_integer(in, profile.elevation_columns) ||
+        read_dem_double(in, profile.x_start) != 1 || read_dem_double(in, profile.y_start) != 1 ||
+        read_dem_double(in, profile.datum_elevation) != 1 ||
+        read_dem_double(in, profile.min_elevation) != 1 ||
+        read_dem_double(in, profile.max_elevation) != 1) {
         return 1;
     }
     return 0;
 }
 
-int read_profile_elevations(std::FILE* stream, DemProfile& profile) {
+int read_profile_elevations(TextReader& in, DemProfile& profile) {
     profile.elevations.clear();
     if (profile.elevation_count < 0) {
         return 1;
@@ -28,8 +28,8 @@ int read_profile_elevations(std::FILE* stream, DemProfile& profile) {
     try {
         profile.elevations.reserve(std::min<std::size_t>(count, 1u << 16));
         for (std::size_t i = 0; i < count; ++i) {
-            int value = 0;
-            if (std::fscanf(stream, "%i", &value) != 1) {
+            std::int32_t value = 0;
+            if (scan_integer(in, 0, value) != SCAN_OK) {
                 return 1;
             }
             profile.elevations.push_back(value);
@@ -44,16 +44,12 @@ void free_profile_elevations(DemProfile& profile) {
     profile.elevations.clear();
 }
 
-int skip_to_next_record(std::FILE* stream) {
-    const off_t position = ftello(stream);
-    if (position < 0) {
-        return 1;
-    }
-    const long distance = DEM_RECORD_LENGTH - static_cast<long>(position % DEM_RECORD_LENGTH);
-    long consumed = 0;
+int skip_to_next_record(TextReader& in) {
+    const std::int64_t distance = DEM_RECORD_LENGTH - in.tell() % DEM_RECORD_LENGTH;
+    std::int64_t consumed = 0;
     while (consumed < distance) {
-        const int c = std::fgetc(stream);
-        if (c == EOF) {
+        const int c = in.get();
+        if (c == TextReader::END) {
             return 1;
         }
         ++consumed;
@@ -67,12 +63,12 @@ int skip_to_next_record(std::FILE* stream) {
     // A line end (or another control character) cut the record short: pass
     // every control character after it and stop on the next record's first byte.
     for (;;) {
-        const int c = std::fgetc(stream);
-        if (c == EOF) {
+        const int c = in.get();
+        if (c == TextReader::END) {
             return 1;
         }
         if (c < 1 || c > 31) {
-            std::ungetc(c, stream);
+            in.unget();
             return 0;
         }
     }

@@ -3,8 +3,9 @@
 #pragma once
 
 #include <cstdint>
-#include <cstdio>
 #include <vector>
+
+#include "text_reader.hpp"
 
 inline constexpr long DEM_RECORD_LENGTH = 1024;
 
@@ -23,17 +24,17 @@ struct DemProfile {
 
 // The four I6 counts (white space skipped before each) and the five D24.15
 // reals that follow them. 0 on success, 1 at the first field that fails.
-int read_profile_header(std::FILE* stream, DemProfile& profile);
+int read_profile_header(TextReader& in, DemProfile& profile);
 
 // Reads elevation_count white-space separated integers ("%i"). 0 on
 // success; 1 for a negative count, a value that does not convert or memory
 // that cannot be had. Storage grows with the values actually read, so a
 // count that the file cannot hold costs no more than the file.
-int read_profile_elevations(std::FILE* stream, DemProfile& profile);
+int read_profile_elevations(TextReader& in, DemProfile& profile);
 
 void free_profile_elevations(DemProfile& profile);
 
 // Moves to the start of the next record: up to the next 1024-byte boundary,
 // or past the first control character before it and the control characters
 // after it. 0 when a record start was reached, 1 at the end of the file.
-int skip_to_next_record(std::FILE* stream);
+int skip_to_next_record(TextReader& in);

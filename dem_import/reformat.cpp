@@ -101,7 +101,8 @@ int reformat_profiles(const std::string& source_path, const std::string& dest_pa
     if (!dest) {
         return DEM_CANNOT_OPEN_DESTINATION;
     }
-    if (skip_to_next_record(source.get()) != 0) {
+    TextReader in(source.get());
+    if (skip_to_next_record(in) != 0) {
         return DEM_CANNOT_READ_SOURCE;
     }
     if (std::fseek(dest.get(), static_cast<long>(DTM_DATA_OFFSET), SEEK_SET) != 0) {
@@ -130,7 +131,7 @@ int reformat_profiles(const std::string& source_path, const std::string& dest_pa
         if (p % 10 == 0 && !suppress_progress) {
             print_info(format_text("\b\b\b\b\b%5li", static_cast<long>(p)));
         }
-        if (read_profile_header(source.get(), profile) != 0) {
+        if (read_profile_header(in, profile) != 0) {
             return fail(DEM_CANNOT_READ_SOURCE, p);
         }
         const std::int32_t leading =
@@ -138,7 +139,7 @@ int reformat_profiles(const std::string& source_path, const std::string& dest_pa
         for (std::int32_t i = 0; i < leading; ++i) {
             cells.put(void_cell);
         }
-        if (read_profile_elevations(source.get(), profile) != 0) {
+        if (read_profile_elevations(in, profile) != 0) {
             return fail(DEM_CANNOT_READ_SOURCE, p);
         }
         // A profile longer than the room left in its column is cut, so
@@ -173,7 +174,7 @@ int reformat_profiles(const std::string& source_path, const std::string& dest_pa
             return fail(DEM_CANNOT_WRITE_DESTINATION, 0);
         }
         free_profile_elevations(profile);
-        skip_to_next_record(source.get());
+        skip_to_next_record(in);
     }
     source.reset();
     if (!cells.flush() || !platform::close_file(dest)) {

@@ -3,7 +3,9 @@
 // space.
 #include <cctype>
 
+#include "number_scan.hpp"
 #include "surfer_readers.hpp"
+#include "text_reader.hpp"
 
 namespace {
 
@@ -58,11 +60,14 @@ int read_surfer6_ascii_header(std::FILE* stream, GrdInfo& info) {
 }
 
 int read_surfer6_ascii_data(std::FILE* stream, GrdGrid& grid) {
+    // Each node as "%lf " reads it: the number, then any white space.
+    TextReader in(stream);
     const std::size_t total = grid.size();
     for (std::size_t i = 0; i < total; ++i) {
-        if (std::fscanf(stream, "%lf ", &grid.nodes[i]) != 1) {
+        if (scan_double(in, grid.nodes[i]) != SCAN_OK) {
             return 0;
         }
+        skip_space(in);
     }
     return 1;
 }

@@ -14,32 +14,34 @@ using namespace testing_support;
 
 namespace {
 
-// A stream over the given bytes, standing at `position`.
-platform::UniqueFile stream_of(const std::string& bytes, long position = 0) {
-    platform::UniqueFile file(std::tmpfile());
-    std::fwrite(bytes.data(), 1, bytes.size(), file.get());
-    std::fseek(file.get(), position, SEEK_SET);
-    return file;
-}
+// A reader over the given bytes, standing at `position`.
+struct BytesReader {
+    explicit BytesReader(std::string text, long position = 0)
+        : bytes(std::move(text)), in(bytes.data(), bytes.size()) {
+        in.seek(position);
+    }
+    std::string bytes;
+    TextReader in;
+};
 
 double read_double(const std::string& field) {
     double value = -99.0;
-    auto file = stream_of(field);
-    EXPECT_EQ(read_dem_double(file.get(), value), 1) << field;
+    BytesReader file(field);
+    EXPECT_EQ(read_dem_double(file.in, value), 1) << field;
     return value;
 }
 
 int read_integer(const std::string& text) {
     std::int32_t value = -99;
-    auto file = stream_of(text);
-    EXPECT_TRUE(read_dem_integer(file.get(), value)) << text;
+    BytesReader file(text);
+    EXPECT_TRUE(read_dem_integer(file.in, value)) << text;
     return value;
 }
 
 long skip_from(const std::string& bytes, long position, int expected_result = 0) {
-    auto file = stream_of(bytes, position);
-    EXPECT_EQ(skip_to_next_record(file.get()), expected_result);
-    return std::ftell(file.get());
+    BytesReader file(bytes, position);
+    EXPECT_EQ(skip_to_next_record(file.in), expected_result);
+    return file.in.tell();
 }
 
 TestDem worked_example() {
@@ -62,15 +64,15 @@ TEST(DemFields, RealsReadWithDExponentsAndTheirQuirks) {
     // A lower-case d ends the number: the mantissa alone is taken.
     EXPECT_EQ(read_double("   0.557815000000000d+06"), 0.557815);
     double value = 0.0;
-    auto blanks = stream_of(std::string(24, ' '));
-    EXPECT_EQ(read_dem_double(blanks.get(), value), 0);
-    auto short_field = stream_of("  0.5D+01");
-    EXPECT_EQ(read_dem_double(short_field.get(), value), 0);
+    BytesReader blanks(std::string(24, ' '));
+    EXPECT_EQ(read_dem_double(blanks.in, value), 0);
+    BytesReader short_field("  0.5D+01");
+    EXPECT_EQ(read_dem_double(short_field.in, value), 0);
     float resolution = 0.0f;
-    auto e12 = stream_of("0.150000E+040.300000E+02");
-    EXPECT_EQ(read_dem_float(e12.get(), resolution), 1);
+    BytesReader e12("0.150000E+040.300000E+02");
+    EXPECT_EQ(read_dem_float(e12.in, resolution), 1);
     EXPECT_EQ(resolution, 1500.0f);
-    EXPECT_EQ(read_dem_float(e12.get(), resolution), 1);
+    EXPECT_EQ(read_dem_float(e12.in, resolution), 1);
     EXPECT_EQ(resolution, 30.0f);
 }
 
@@ -93,10 +95,10 @@ TEST(DemHeaderRecord, ReadsEveryFieldAndStopsAfterTheProfileCount) {
     dem.y_resolution = 20;
     dem.z_resolution = 0.1;
     dem.profile_columns = 120;
-    auto file = stream_of(type_a_record(dem));
+    BytesReader file(type_a_record(dem));
     DemHeader header;
-    ASSERT_EQ(read_dem_header(file.get(), header), 0);
-    EXPECT_EQ(std::ftell(file.get()), 864);
+    ASSERT_EQ(read_dem_header(file.in, header), 0);
+    EXPECT_EQ(file.in.tell(), 864);
     EXPECT_EQ(std::string(header.name.data()), "SOME PLACE                    ");
     EXPECT_EQ(header.reference_zone, 17);
     EXPECT_EQ(header.planimetric_units, 2);
@@ -111,12 +113,12 @@ TEST(DemHeaderRecord, ReadsEveryFieldAndStopsAfterTheProfileCount) {
 TEST(DemHeaderRecord, AnExact864ByteRecordReadsAndAShorterOneFails) {
     const std::string record = type_a_record(TestDem{});
     DemHeader header;
-    auto exact = stream_of(record.substr(0, 864));
-    EXPECT_EQ(read_dem_header(exact.get(), header), 0);
-    auto cut = stream_of(record.substr(0, 850));
-    EXPECT_EQ(read_dem_header(cut.get(), header), 1);
-    auto tiny = stream_of("SHORT");
-    EXPECT_EQ(read_dem_header(tiny.get(), header), 1);
+    BytesReader exact(record.substr(0, 864));
+    EXPECT_EQ(read_dem_header(exact.in, header), 0);
+    BytesReader cut(record.substr(0, 850));
+    EXPECT_EQ(read_dem_header(cut.in, header), 1);
+    BytesReader tiny("SHORT");
+    EXPECT_EQ(read_dem_header(tiny.in, header), 1);
 }
 
 TEST(RecordAlignment, FixedRecordsStopOnTheNextBoundary) {
@@ -149,28 +151,28 @@ TEST(Profiles, ElevationsCrossRecordsAndNegativeCountsFail) {
     for (int i = 0; i < 400; ++i) {
         built.elevations.push_back(i - 200);
     }
-    auto file = stream_of(type_b_records(built));
+    BytesReader file(type_b_records(built));
     DemProfile profile;
-    ASSERT_EQ(read_profile_header(file.get(), profile), 0);
-    EXPECT_EQ(std::ftell(file.get()), 144);
+    ASSERT_EQ(read_profile_header(file.in, profile), 0);
+    EXPECT_EQ(file.in.tell(), 144);
     EXPECT_EQ(profile.elevation_count, 400);
-    ASSERT_EQ(read_profile_elevations(file.get(), profile), 0);
+    ASSERT_EQ(read_profile_elevations(file.in, profile), 0);
     EXPECT_EQ(profile.elevations.front(), -200);
     EXPECT_EQ(profile.elevations.back(), 199);
 
     built.count_override = 0;
     built.elevations.clear();
-    auto negative = stream_of(type_b_records(built));
-    ASSERT_EQ(read_profile_header(negative.get(), profile), 0);
+    BytesReader negative(type_b_records(built));
+    ASSERT_EQ(read_profile_header(negative.in, profile), 0);
     profile.elevation_count = -1;
-    EXPECT_EQ(read_profile_elevations(negative.get(), profile), 1);
+    EXPECT_EQ(read_profile_elevations(negative.in, profile), 1);
 
     // A count far beyond what the file holds fails at the end of the data.
     built.count_override = 999999;
     built.elevations = {1, 2, 3};
-    auto claims_more = stream_of(type_b_records(built));
-    ASSERT_EQ(read_profile_header(claims_more.get(), profile), 0);
-    EXPECT_EQ(read_profile_elevations(claims_more.get(), profile), 1);
+    BytesReader claims_more(type_b_records(built));
+    ASSERT_EQ(read_profile_header(claims_more.in, profile), 0);
+    EXPECT_EQ(read_profile_elevations(claims_more.in, profile), 1);
 }
 
 TEST(Extent, WorkedExampleInEveryLayout) {
