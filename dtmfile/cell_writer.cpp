@@ -2,34 +2,19 @@
 
 #include <bit>
 #include <cmath>
+#include <cstring>
 #include <limits>
 
 #include "dtm_header.hpp"
 
 namespace {
 
-constexpr std::size_t CAPACITY = 1u << 16;
+constexpr std::size_t CAPACITY = std::size_t{1} << 20;
 
 } // namespace
 
-float to_float32(double x) {
-    constexpr double largest = std::numeric_limits<float>::max();
-    // Halfway between the largest float and 2^128: from here on, round to
-    // nearest gives infinity.
-    constexpr double overflow = 340282356779733661637539395458142568448.0;
-    const double magnitude = std::fabs(x);
-    if (std::isnan(x) || magnitude <= largest) {
-        return static_cast<float>(x);
-    }
-    const float limit = magnitude < overflow ? std::numeric_limits<float>::max()
-                                             : std::numeric_limits<float>::infinity();
-    return x < 0 ? -limit : limit;
-}
-
 DtmCellWriter::DtmCellWriter(std::FILE* stream, int data_type)
-    : stream_(stream), data_type_(data_type) {
-    buffer_.reserve(CAPACITY);
-}
+    : stream_(stream), data_type_(data_type), buffer_(CAPACITY) {}
 
 void DtmCellWriter::put(double x) {
     switch (data_type_) {
@@ -51,19 +36,24 @@ void DtmCellWriter::put(double x) {
 }
 
 bool DtmCellWriter::flush() {
-    if (!buffer_.empty() && !failed_) {
-        failed_ = std::fwrite(buffer_.data(), 1, buffer_.size(), stream_) != buffer_.size();
+    if (used_ != 0 && !failed_) {
+        failed_ = std::fwrite(buffer_.data(), 1, used_, stream_) != used_;
     }
-    buffer_.clear();
+    used_ = 0;
     return !failed_;
 }
 
 template <typename Unsigned>
 void DtmCellWriter::append(Unsigned bits) {
-    for (std::size_t i = 0; i < sizeof(Unsigned); ++i) {
-        buffer_.push_back(static_cast<std::uint8_t>(bits >> (8 * i)));
+    if constexpr (std::endian::native == std::endian::big) {
+        for (std::size_t i = 0; i < sizeof(Unsigned); ++i) {
+            buffer_[used_ + i] = static_cast<std::uint8_t>(bits >> (8 * i));
+        }
+    } else {
+        std::memcpy(buffer_.data() + used_, &bits, sizeof bits);
     }
-    if (buffer_.size() + sizeof(std::uint64_t) > CAPACITY) {
+    used_ += sizeof bits;
+    if (used_ + sizeof(std::uint64_t) > CAPACITY) {
         flush();
     }
 }

@@ -2,13 +2,27 @@
 // little-endian cells of the file's type and reach the stream in big chunks.
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <limits>
 #include <vector>
 
 // x rounded to float32 as IEEE 754 rounds it: values beyond the float32
 // range become the largest float or infinity instead of being undefined.
-float to_float32(double x);
+inline float to_float32(double x) {
+    constexpr double largest = std::numeric_limits<float>::max();
+    // Halfway between the largest float and 2^128: from here on, round to
+    // nearest gives infinity.
+    constexpr double overflow = 340282356779733661637539395458142568448.0;
+    const double magnitude = std::fabs(x);
+    if (magnitude <= largest || std::isnan(x)) [[likely]] {
+        return static_cast<float>(x);
+    }
+    const float limit = magnitude < overflow ? std::numeric_limits<float>::max()
+                                             : std::numeric_limits<float>::infinity();
+    return x < 0 ? -limit : limit;
+}
 
 class DtmCellWriter {
   public:
@@ -30,5 +44,6 @@ class DtmCellWriter {
     std::FILE* stream_;
     int data_type_;
     std::vector<std::uint8_t> buffer_;
+    std::size_t used_ = 0;
     bool failed_ = false;
 };

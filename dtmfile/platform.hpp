@@ -87,4 +87,29 @@ std::optional<int> read_console_key();
 // or std::nullopt when the query fails.
 std::optional<std::uint64_t> free_disk_space(const std::string& directory);
 
+// Memory for one large array (the grid of a converter), taken from the
+// system directly and in huge pages where it offers them, so that filling
+// hundreds of megabytes does not fault in one small page at a time. Not
+// cleared. Empty when the memory cannot be had.
+class LargeMemory {
+  public:
+    LargeMemory() = default;
+    explicit LargeMemory(std::size_t bytes);
+    ~LargeMemory();
+    LargeMemory(LargeMemory&& other) noexcept;
+    LargeMemory& operator=(LargeMemory&& other) noexcept;
+    LargeMemory(const LargeMemory&) = delete;
+    LargeMemory& operator=(const LargeMemory&) = delete;
+
+    void* get() const { return data_; }
+    explicit operator bool() const { return data_ != nullptr; }
+
+  private:
+    void release();
+
+    void* data_ = nullptr;
+    void* mapping_ = nullptr;
+    std::size_t mapped_bytes_ = 0;
+};
+
 } // namespace platform

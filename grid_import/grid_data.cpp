@@ -2,7 +2,7 @@
 
 #include <algorithm>
 #include <limits>
-#include <new>
+#include <memory>
 #include <sys/stat.h>
 
 #include "surfer_readers.hpp"
@@ -20,6 +20,16 @@ bool source_holds_grid(GrdKind kind, const GrdInfo& info, std::FILE* stream) {
     return nodes <= left / node_bytes;
 }
 
+bool GridNodes::allocate(std::size_t count) {
+    memory_ = platform::LargeMemory(count * sizeof(double));
+    if (!memory_) {
+        return false;
+    }
+    // The doubles begin their life here; nothing is written.
+    std::uninitialized_default_construct_n(get(), count);
+    return true;
+}
+
 bool allocate_grid(const GrdInfo& info, GrdGrid& grid) {
     free_grid(grid);
     if (info.rows < 0 || info.columns < 0) {
@@ -30,8 +40,7 @@ bool allocate_grid(const GrdInfo& info, GrdGrid& grid) {
     if (count > std::numeric_limits<std::size_t>::max() / sizeof(double)) {
         return false;
     }
-    grid.nodes.reset(new (std::nothrow) double[static_cast<std::size_t>(count)]);
-    if (!grid.nodes) {
+    if (!grid.nodes.allocate(static_cast<std::size_t>(count))) {
         return false;
     }
     grid.rows = info.rows;

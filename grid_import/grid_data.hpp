@@ -4,16 +4,30 @@
 
 #include <cstdint>
 #include <cstdio>
-#include <memory>
 
 #include "grid_detect.hpp"
 #include "grid_header.hpp"
+#include "platform.hpp"
+
+// Room for the nodes, rows x columns row-major, in memory taken for them
+// alone; not cleared, every node is read before use.
+class GridNodes {
+  public:
+    // False when the memory cannot be had.
+    bool allocate(std::size_t count);
+    void reset() { memory_ = platform::LargeMemory(); }
+    double* get() const { return static_cast<double*>(memory_.get()); }
+    double& operator[](std::size_t i) const { return get()[i]; }
+    explicit operator bool() const { return static_cast<bool>(memory_); }
+
+  private:
+    platform::LargeMemory memory_;
+};
 
 struct GrdGrid {
     std::int32_t rows = 0;
     std::int32_t columns = 0;
-    // rows x columns, row-major; not cleared, every node is read before use
-    std::unique_ptr<double[]> nodes;
+    GridNodes nodes;
 
     std::size_t size() const {
         return static_cast<std::size_t>(rows) * static_cast<std::size_t>(columns);

@@ -5,34 +5,6 @@
 
 #include "surfer_readers.hpp"
 
-namespace {
-
-std::uint64_t load_le_bits(const unsigned char* bytes, std::size_t size) {
-    std::uint64_t bits = 0;
-    for (std::size_t i = 0; i < size; ++i) {
-        bits |= static_cast<std::uint64_t>(bytes[i]) << (8 * i);
-    }
-    return bits;
-}
-
-} // namespace
-
-std::int16_t load_le_int16(const unsigned char* bytes) {
-    return static_cast<std::int16_t>(load_le_bits(bytes, 2));
-}
-
-std::int32_t load_le_int32(const unsigned char* bytes) {
-    return static_cast<std::int32_t>(load_le_bits(bytes, 4));
-}
-
-float load_le_float32(const unsigned char* bytes) {
-    return std::bit_cast<float>(static_cast<std::uint32_t>(load_le_bits(bytes, 4)));
-}
-
-double load_le_float64(const unsigned char* bytes) {
-    return std::bit_cast<double>(load_le_bits(bytes, 8));
-}
-
 bool read_section_header(std::FILE* stream, GrdSectionHeader& section) {
     unsigned char bytes[8];
     if (std::fread(bytes, 1, sizeof bytes, stream) != sizeof bytes) {

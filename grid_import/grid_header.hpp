@@ -2,6 +2,8 @@
 // of the Surfer 7 section structure the readers share.
 #pragma once
 
+#include <bit>
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 
@@ -49,10 +51,25 @@ inline constexpr std::int32_t GRD_TAG_GRID = grd_tag("GRID");
 inline constexpr std::int32_t GRD_TAG_DATA = grd_tag("DATA");
 
 // Little-endian values from raw bytes.
-std::int16_t load_le_int16(const unsigned char* bytes);
-std::int32_t load_le_int32(const unsigned char* bytes);
-float load_le_float32(const unsigned char* bytes);
-double load_le_float64(const unsigned char* bytes);
+inline std::uint64_t load_le_bits(const unsigned char* bytes, std::size_t size) {
+    std::uint64_t bits = 0;
+    for (std::size_t i = 0; i < size; ++i) {
+        bits |= static_cast<std::uint64_t>(bytes[i]) << (8 * i);
+    }
+    return bits;
+}
+inline std::int16_t load_le_int16(const unsigned char* bytes) {
+    return static_cast<std::int16_t>(load_le_bits(bytes, 2));
+}
+inline std::int32_t load_le_int32(const unsigned char* bytes) {
+    return static_cast<std::int32_t>(load_le_bits(bytes, 4));
+}
+inline float load_le_float32(const unsigned char* bytes) {
+    return std::bit_cast<float>(static_cast<std::uint32_t>(load_le_bits(bytes, 4)));
+}
+inline double load_le_float64(const unsigned char* bytes) {
+    return std::bit_cast<double>(load_le_bits(bytes, 8));
+}
 
 // Reads 8 bytes as a section header; false when fewer are left.
 bool read_section_header(std::FILE* stream, GrdSectionHeader& section);

@@ -25,10 +25,17 @@ int read_surfer6_binary_header(std::FILE* stream, GrdInfo& info) {
 }
 
 int read_surfer6_binary_data(std::FILE* stream, GrdGrid& grid) {
-    return read_binary_nodes(stream, grid, 4,
-                             [](const unsigned char* bytes) {
-                                 return static_cast<double>(load_le_float32(bytes));
-                             })
-               ? 1
-               : 0;
+    // The float32 nodes are read in one piece into the upper half of the
+    // grid's memory and widened from the front: node i is read before the
+    // double written in its place can reach any float not yet read.
+    const std::size_t total = grid.size();
+    auto* bytes = reinterpret_cast<unsigned char*>(grid.nodes.get());
+    unsigned char* const floats = bytes + 4 * total;
+    if (std::fread(floats, 4, total, stream) != total) {
+        return 0;
+    }
+    for (std::size_t i = 0; i < total; ++i) {
+        grid.nodes[i] = static_cast<double>(load_le_float32(floats + 4 * i));
+    }
+    return 1;
 }

@@ -1,6 +1,9 @@
 // Surfer 7 tagged binary grids: a chain of sections, each an 8-byte header
 // (tag, size) and a body; the GRID body holds the header values and the
 // DATA body the float64 nodes row by row.
+#include <algorithm>
+#include <bit>
+
 #include "surfer_readers.hpp"
 
 int read_surfer7_header(std::FILE* stream, GrdInfo& info) {
@@ -25,5 +28,17 @@ int read_surfer7_data(std::FILE* stream, GrdGrid& grid) {
     if (!find_section(stream, GRD_TAG_DATA)) {
         return 0;
     }
-    return read_binary_nodes(stream, grid, 8, load_le_float64) ? 1 : 0;
+    // The nodes go straight into the grid's memory in one read; on a
+    // big-endian machine each is then turned round in place.
+    const std::size_t total = grid.size();
+    if (std::fread(grid.nodes.get(), sizeof(double), total, stream) != total) {
+        return 0;
+    }
+    if constexpr (std::endian::native == std::endian::big) {
+        auto* bytes = reinterpret_cast<unsigned char*>(grid.nodes.get());
+        for (std::size_t i = 0; i < total; ++i) {
+            std::reverse(bytes + 8 * i, bytes + 8 * i + 8);
+        }
+    }
+    return 1;
 }
