@@ -27,12 +27,8 @@ int read_profile_elevations(TextReader& in, DemProfile& profile) {
     const auto count = static_cast<std::size_t>(profile.elevation_count);
     try {
         profile.elevations.reserve(std::min<std::size_t>(count, 1u << 16));
-        for (std::size_t i = 0; i < count; ++i) {
-            std::int32_t value = 0;
-            if (scan_integer(in, 0, value) != SCAN_OK) {
-                return 1;
-            }
-            profile.elevations.push_back(value);
+        if (scan_integers(in, count, profile.elevations) != SCAN_OK) {
+            return 1;
         }
     } catch (const std::bad_alloc&) {
         return 1;

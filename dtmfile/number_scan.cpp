@@ -1,6 +1,9 @@
 #include "number_scan.hpp"
 
 #include <algorithm>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 #include <bit>
 #include <charconv>
 #include <climits>
@@ -468,4 +471,123 @@ void skip_space(TextReader& in) {
     if (c != END) {
         in.unget();
     }
+}
+
+namespace {
+
+#if defined(__SSE2__)
+
+// One bit per byte of a 64-byte window, bit i for byte i.
+struct WindowMasks {
+    std::uint64_t blank = 0; // white space
+    std::uint64_t digit = 0; // 0..9
+    std::uint64_t minus = 0; // '-'
+};
+
+std::uint64_t byte_mask(__m128i bytes) {
+    return static_cast<std::uint32_t>(_mm_movemask_epi8(bytes)) & 0xFFFFu;
+}
+
+WindowMasks classify(const char* p) {
+    WindowMasks masks;
+    const __m128i space = _mm_set1_epi8(' ');
+    const __m128i minus = _mm_set1_epi8('-');
+    // Signed compares: bytes of 0x80 and above are negative, so neither
+    // digits nor white space.
+    const __m128i below_zero = _mm_set1_epi8('0' - 1);
+    const __m128i above_nine = _mm_set1_epi8('9' + 1);
+    const __m128i below_tab = _mm_set1_epi8('\t' - 1);
+    const __m128i above_return = _mm_set1_epi8('\r' + 1);
+    for (int part = 0; part < 4; ++part) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * part));
+        const __m128i digit =
+            _mm_and_si128(_mm_cmpgt_epi8(bytes, below_zero), _mm_cmplt_epi8(bytes, above_nine));
+        const __m128i control =
+            _mm_and_si128(_mm_cmpgt_epi8(bytes, below_tab), _mm_cmplt_epi8(bytes, above_return));
+        const __m128i blank = _mm_or_si128(_mm_cmpeq_epi8(bytes, space), control);
+        masks.digit |= byte_mask(digit) << (16 * part);
+        masks.blank |= byte_mask(blank) << (16 * part);
+        masks.minus |= byte_mask(_mm_cmpeq_epi8(bytes, minus)) << (16 * part);
+    }
+    return masks;
+}
+
+// Bits first..last (inclusive) set.
+std::uint64_t bit_range(int first, int last) {
+    return ((std::uint64_t{2} << last) - 1) & ~((std::uint64_t{1} << first) - 1);
+}
+
+// Reads the numbers that lie wholly inside the 64 bytes from the reader's
+// position, as long as each is ordinary: blanks before it, an optional
+// minus and one to seven digits (not starting with 0 unless alone), and a
+// blank after it. Returns how many it read (0 when the first is not
+// ordinary); the reader then stands right after the last of them.
+std::size_t scan_window(TextReader& in, std::size_t wanted, std::vector<std::int32_t>& values) {
+    const char* const p = in.held_begin();
+    const WindowMasks masks = classify(p);
+    const std::uint64_t token = masks.digit | masks.minus;
+    std::uint64_t starts = token & ~(token << 1);
+    const std::uint64_t ends = token & (masks.blank >> 1); // a blank follows, inside the window
+    std::size_t read = 0;
+    int after_last = 0;
+    while (starts != 0 && read < wanted) {
+        const int start = std::countr_zero(starts);
+        starts &= starts - 1;
+        const std::uint64_t ends_after = ends & (~std::uint64_t{0} << start);
+        if (ends_after == 0) {
+            break;
+        }
+        const int last = std::countr_zero(ends_after);
+        const bool only_blanks_before =
+            start == after_last || (~masks.blank & bit_range(after_last, start - 1)) == 0;
+        if (!only_blanks_before || (starts & bit_range(0, last)) != 0) {
+            break;
+        }
+        const bool negative = p[start] == '-';
+        const int first_digit = start + (negative ? 1 : 0);
+        const int digits = last + 1 - first_digit;
+        if (digits < 1 || digits > 7 ||
+            (masks.digit & bit_range(first_digit, last)) != bit_range(first_digit, last) ||
+            (p[first_digit] == '0' && digits > 1)) {
+            break;
+        }
+        const std::uint64_t word = number_scan_detail::load_eight(p + first_digit);
+        const std::uint64_t shifted = (word & (0x0F * number_scan_detail::EVERY_BYTE))
+                                      << (8 * (8 - digits));
+        const auto magnitude =
+            static_cast<std::int32_t>(number_scan_detail::eight_digits_value(shifted));
+        values.push_back(negative ? -magnitude : magnitude);
+        ++read;
+        after_last = last + 1;
+    }
+    in.skip(static_cast<std::size_t>(after_last));
+    return read;
+}
+
+#endif
+
+} // namespace
+
+int scan_integers(TextReader& in, std::size_t count, std::vector<std::int32_t>& values) {
+    std::size_t left = count;
+    while (left > 0) {
+#if defined(__SSE2__)
+        // A window needs 64 bytes, and 8 more for the last number's digits.
+        if (in.held_end() - in.held_begin() >= 80) {
+            const std::size_t read = scan_window(in, left, values);
+            if (read > 0) {
+                left -= read;
+                continue;
+            }
+        }
+#endif
+        std::int32_t value = 0;
+        const int status = scan_integer(in, 0, value);
+        if (status != SCAN_OK) {
+            return status;
+        }
+        values.push_back(value);
+        --left;
+    }
+    return SCAN_OK;
 }

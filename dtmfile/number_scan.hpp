@@ -9,6 +9,7 @@
 #include <bit>
 #include <cstdint>
 #include <cstring>
+#include <vector>
 
 #include "text_reader.hpp"
 
@@ -118,3 +119,9 @@ int scan_float(TextReader& in, float& value);
 
 // " " in a format: passes any white space.
 void skip_space(TextReader& in);
+
+// `count` numbers read as `count` calls of "%i" read them, appended to
+// `values`: SCAN_OK when all were read, else the status of the first that
+// could not be, with those before it appended. Runs of ordinary numbers
+// (blanks, an optional minus, up to seven digits) are read many at a time.
+int scan_integers(TextReader& in, std::size_t count, std::vector<std::int32_t>& values);

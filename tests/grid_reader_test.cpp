@@ -6,6 +6,7 @@
 
 #include "dtm_output.hpp"
 #include "grid_command_line.hpp"
+#include "grid_data.hpp"
 #include "grid_header.hpp"
 #include "platform.hpp"
 
@@ -88,4 +89,39 @@ TEST(DiskSpace, EstimateCountsSixBytesAFloatCellIn64Bits) {
     header.column_count = 4;
     EXPECT_EQ(check_disk_space(header, "out.dtm"), 1);
     EXPECT_EQ(check_disk_space(header, "no/such/folder/out.dtm"), 1);
+}
+
+// Whatever the grid's shape, the cells come out column by column, each from
+// the south row, whichever way the writer gathers them.
+TEST(DtmCells, EveryShapeGivesTheColumnsInOrder) {
+    const std::vector<std::pair<std::int32_t, std::int32_t>> shapes = {
+        {1, 1}, {7, 130}, {20000, 70}, {600000, 3}, {(1 << 20) + 5, 2}};
+    for (const auto& [rows, columns] : shapes) {
+        GrdInfo info;
+        info.rows = rows;
+        info.columns = columns;
+        info.blank_value = 1e30;
+        GrdGrid grid;
+        ASSERT_TRUE(allocate_grid(info, grid));
+        for (std::size_t i = 0; i < grid.size(); ++i) {
+            grid.nodes[i] = i % 97 == 5 ? 2e30 : static_cast<double>(i) * 0.37 - 1000.0;
+        }
+        platform::UniqueFile file(std::tmpfile());
+        ASSERT_TRUE(write_dtm_cells(grid, info, 0.3048, file.get()));
+        ASSERT_EQ(std::ftell(file.get()), static_cast<long>(4 * grid.size()));
+        std::rewind(file.get());
+        std::vector<float> cells(grid.size());
+        ASSERT_EQ(std::fread(cells.data(), 4, cells.size(), file.get()), cells.size());
+        std::size_t wrong = 0;
+        std::size_t k = 0;
+        for (std::int32_t c = 0; c < columns; ++c) {
+            for (std::int32_t r = 0; r < rows; ++r, ++k) {
+                const double node = grid.node(r, c);
+                const float expected = node >= 1e30 ? -32767.0f : static_cast<float>(node * 0.3048);
+                wrong += std::bit_cast<std::uint32_t>(cells[k]) !=
+                         std::bit_cast<std::uint32_t>(expected);
+            }
+        }
+        EXPECT_EQ(wrong, 0u) << rows << " x " << columns;
+    }
 }

@@ -185,3 +185,37 @@ TEST(NumberScan, GeneratedTextsReadAsTheLibraryReadsThem) {
 }
 
 } // namespace
+
+// Profiles as DEMs hold them, with the damage files carry: runs of numbers
+// read many at a time must stop and go on exactly where single calls do.
+TEST(NumberScan, IntegerRunsReadAsSingleCallsDo) {
+    std::mt19937 random(2024);
+    const auto pick = [&](int low, int high) {
+        return std::uniform_int_distribution<int>(low, high)(random);
+    };
+    static const std::string ODD_PIECES[] = {
+        "+5",  "-",    "--3",      "0",        "007",
+        "09",  "0x1f", "1-2",      "\t",       "\r\n",
+        "a",   ".",    "12345678", "-9999999", std::string(1, '\0'),
+        "\xff"};
+    NastyText nasty(99);
+    const int count = generated_texts() / 4;
+    for (int i = 0; i < count; ++i) {
+        std::string text;
+        if (i % 4 == 3) {
+            text = nasty.next();
+        } else {
+            const int fields = pick(1, 300);
+            for (int f = 0; f < fields; ++f) {
+                char field[16];
+                std::snprintf(field, sizeof field, "%6d", pick(-9999, 99999));
+                text += field;
+                if (pick(0, 60) == 0) {
+                    text += ODD_PIECES[pick(0, 15)];
+                }
+            }
+        }
+        const std::string difference = compare_integer_runs(text);
+        ASSERT_EQ(difference, "") << "over \"" << text << "\"";
+    }
+}

@@ -3,7 +3,9 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <algorithm>
 #include <memory>
+#include <vector>
 #include <sstream>
 
 #include "number_scan.hpp"
@@ -152,6 +154,61 @@ std::string compare_scans(const std::string& bytes, ScanKind kind, long* numbers
     std::string difference = compare_scans_once(bytes, kind, numbers);
     if (difference.empty()) {
         difference = compare_scans_once(bytes + std::string(40, ' '), kind, numbers);
+    }
+    return difference;
+}
+
+namespace {
+
+std::string compare_integer_runs_once(const std::string& bytes) {
+    if (bytes.empty()) {
+        return {};
+    }
+    std::string library_copy = bytes;
+    File library = memory_stream(library_copy);
+    if (!library) {
+        return "cannot open a stream in memory";
+    }
+    std::vector<std::int32_t> expected;
+    std::vector<long> positions; // after each call, the failed one included
+    int failure = 0;
+    for (;;) {
+        std::int32_t value = 0;
+        const int status = scanf_integer(library.get(), 0, value);
+        positions.push_back(std::ftell(library.get()));
+        if (status != 1) {
+            failure = status;
+            break;
+        }
+        expected.push_back(value);
+    }
+    const std::size_t converted = expected.size();
+    for (const std::size_t count : {converted, converted + 1, converted / 2}) {
+        TextReader in(bytes.data(), bytes.size());
+        std::vector<std::int32_t> values;
+        const int status = scan_integers(in, count, values);
+        const std::size_t read = std::min(count, converted);
+        const int wanted_status = count <= converted ? 1 : failure;
+        const long wanted_position = count == 0 ? 0 : positions[count - 1];
+        if (status != wanted_status || values.size() != read ||
+            !std::equal(values.begin(), values.end(), expected.begin()) ||
+            in.tell() != wanted_position) {
+            std::ostringstream out;
+            out << "asked for " << count << " of " << converted << ": status " << status
+                << " (library " << wanted_status << "), " << values.size() << " values, position "
+                << in.tell() << " (library " << wanted_position << ")";
+            return out.str();
+        }
+    }
+    return {};
+}
+
+} // namespace
+
+std::string compare_integer_runs(const std::string& bytes) {
+    std::string difference = compare_integer_runs_once(bytes);
+    if (difference.empty()) {
+        difference = compare_integer_runs_once(bytes + std::string(100, ' '));
     }
     return difference;
 }
