@@ -479,9 +479,10 @@ namespace {
 
 // One bit per byte of a 64-byte window, bit i for byte i.
 struct WindowMasks {
-    std::uint64_t blank = 0; // white space
-    std::uint64_t digit = 0; // 0..9
-    std::uint64_t minus = 0; // '-'
+    std::uint64_t blank = 0;         // white space
+    std::uint64_t digit = 0;         // 0..9
+    std::uint64_t minus = 0;         // '-'
+    std::uint64_t digit_nonzero = 0; // 1..9
 };
 
 std::uint64_t byte_mask(__m128i bytes) {
@@ -492,6 +493,7 @@ WindowMasks classify(const char* p) {
     WindowMasks masks;
     const __m128i space = _mm_set1_epi8(' ');
     const __m128i minus = _mm_set1_epi8('-');
+    const __m128i zero = _mm_set1_epi8('0');
     // Signed compares: bytes of 0x80 and above are negative, so neither
     // digits nor white space.
     const __m128i below_zero = _mm_set1_epi8('0' - 1);
@@ -508,6 +510,8 @@ WindowMasks classify(const char* p) {
         masks.digit |= byte_mask(digit) << (16 * part);
         masks.blank |= byte_mask(blank) << (16 * part);
         masks.minus |= byte_mask(_mm_cmpeq_epi8(bytes, minus)) << (16 * part);
+        masks.digit_nonzero |= byte_mask(_mm_andnot_si128(_mm_cmpeq_epi8(bytes, zero), digit))
+                               << (16 * part);
     }
     return masks;
 }
@@ -528,6 +532,9 @@ std::size_t scan_window(TextReader& in, std::size_t wanted, std::vector<std::int
     const std::uint64_t token = masks.digit | masks.minus;
     std::uint64_t starts = token & ~(token << 1);
     const std::uint64_t ends = token & (masks.blank >> 1); // a blank follows, inside the window
+    // At most 32 numbers fit in 64 bytes; gathered here, then appended at
+    // once, so that the vector's end is not stored and reloaded per number.
+    std::int32_t found[32];
     std::size_t read = 0;
     int after_last = 0;
     while (starts != 0 && read < wanted) {
@@ -556,12 +563,67 @@ std::size_t scan_window(TextReader& in, std::size_t wanted, std::vector<std::int
                                       << (8 * (8 - digits));
         const auto magnitude =
             static_cast<std::int32_t>(number_scan_detail::eight_digits_value(shifted));
-        values.push_back(negative ? -magnitude : magnitude);
-        ++read;
+        found[read++] = negative ? -magnitude : magnitude;
         after_last = last + 1;
     }
+    values.insert(values.end(), found, found + read);
     in.skip(static_cast<std::size_t>(after_last));
     return read;
+}
+
+// The same for a window in which every number up to the last one ended
+// inside it is ordinary, checked for the whole window at once; numbers then
+// pair off as the n-th start with the n-th end. -1 when the window is not
+// like that (scan_window then reads it number by number).
+int scan_ordinary_window(TextReader& in, std::size_t wanted, std::vector<std::int32_t>& values) {
+    const char* const p = in.held_begin();
+    const WindowMasks masks = classify(p);
+    const std::uint64_t other = ~(masks.blank | masks.digit | masks.minus);
+    const std::uint64_t region =
+        other == 0 ? ~std::uint64_t{0} : (std::uint64_t{1} << std::countr_zero(other)) - 1;
+    const std::uint64_t token = (masks.digit | masks.minus) & region;
+    const std::uint64_t ends = token & ((masks.blank & region) >> 1);
+    if (ends == 0) {
+        return -1;
+    }
+    const std::uint64_t area = bit_range(0, 63 - std::countl_zero(ends));
+    std::uint64_t starts = token & ~(token << 1) & area;
+    const std::uint64_t minus = masks.minus & area;
+    // A minus only first in a number and before a digit; no number of two
+    // or more digits starting with 0 (an octal number to the formatted read).
+    const std::uint64_t digit_starts = (starts & ~minus) | ((starts & minus) << 1);
+    const std::uint64_t zeros = digit_starts & masks.digit & ~masks.digit_nonzero;
+    if ((minus & ~starts) != 0 || ((minus << 1) & ~masks.digit) != 0 ||
+        (zeros & (masks.digit >> 1)) != 0) {
+        return -1;
+    }
+    std::int32_t found[32];
+    std::uint64_t number_ends = ends;
+    int count = 0;
+    const int limit = static_cast<int>(std::min<std::size_t>(wanted, 32));
+    int after_last = 0;
+    while (number_ends != 0 && count < limit) {
+        const int start = std::countr_zero(starts);
+        const int last = std::countr_zero(number_ends);
+        starts &= starts - 1;
+        number_ends &= number_ends - 1;
+        const int negative = (masks.minus >> start) & 1;
+        const int first_digit = start + negative;
+        const int digits = last + 1 - first_digit;
+        if (digits > 7) {
+            break;
+        }
+        const std::uint64_t word = number_scan_detail::load_eight(p + first_digit);
+        const std::uint64_t shifted = (word & (0x0F * number_scan_detail::EVERY_BYTE))
+                                      << (8 * (8 - digits));
+        const auto magnitude =
+            static_cast<std::int32_t>(number_scan_detail::eight_digits_value(shifted));
+        found[count++] = negative != 0 ? -magnitude : magnitude;
+        after_last = last + 1;
+    }
+    values.insert(values.end(), found, found + count);
+    in.skip(static_cast<std::size_t>(after_last));
+    return count;
 }
 
 #endif
@@ -574,7 +636,9 @@ int scan_integers(TextReader& in, std::size_t count, std::vector<std::int32_t>& 
 #if defined(__SSE2__)
         // A window needs 64 bytes, and 8 more for the last number's digits.
         if (in.held_end() - in.held_begin() >= 80) {
-            const std::size_t read = scan_window(in, left, values);
+            const int ordinary = scan_ordinary_window(in, left, values);
+            const std::size_t read =
+                ordinary > 0 ? static_cast<std::size_t>(ordinary) : scan_window(in, left, values);
             if (read > 0) {
                 left -= read;
                 continue;
