@@ -4,6 +4,7 @@
 Run from anywhere in the repository:
 
     python3 bench/run-bench.py [--runs 5] [--work DIR] [--install-gdal] [--no-build]
+                               [--tools BUILD_DIR]
 
 Builds the release preset (scripts/build.sh) with the benchmark helpers, writes
 the inputs once into the work folder (build/bench-work by default; kept and
@@ -267,7 +268,14 @@ def main():
                         help="install gdal-bin with apt-get first when gdal_translate is missing")
     parser.add_argument("--no-build", action="store_true",
                         help="use the programs already built in build/release")
+    parser.add_argument("--tools", type=Path,
+                        help="time taverlin and briskel of another build folder (of an "
+                        "older version, say) instead of build/release")
     args = parser.parse_args()
+    global TAVERLIN, BRISKEL
+    if args.tools:
+        TAVERLIN = args.tools.resolve() / "dem_import" / "taverlin"
+        BRISKEL = args.tools.resolve() / "grid_import" / "briskel"
     if args.runs < 1:
         parser.error("--runs must be at least 1")
     work = args.work.resolve()

@@ -102,13 +102,12 @@ int scan_dem_limits(const std::string& source_path, bool suppress_progress, DemH
         const double y_end = profile.y_start + (static_cast<double>(profile.elevation_count) - 1) *
                                                    static_cast<double>(header.y_resolution);
         widen_limits(found, x_end, y_end);
-        if (read_profile_elevations(in, profile) != 0) {
+        if (skip_profile_elevations(in, profile) != 0) {
             if (!suppress_progress) {
                 print_info(CLEAR_PROGRESS_LINE);
             }
             return i;
         }
-        free_profile_elevations(profile);
         skip_to_next_record(in);
     }
     stream.reset();

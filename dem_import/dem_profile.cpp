@@ -36,6 +36,13 @@ int read_profile_elevations(TextReader& in, DemProfile& profile) {
     return 0;
 }
 
+int skip_profile_elevations(TextReader& in, const DemProfile& profile) {
+    if (profile.elevation_count < 0) {
+        return 1;
+    }
+    return skip_integers(in, static_cast<std::size_t>(profile.elevation_count)) == SCAN_OK ? 0 : 1;
+}
+
 void free_profile_elevations(DemProfile& profile) {
     profile.elevations.clear();
 }

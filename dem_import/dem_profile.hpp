@@ -32,6 +32,10 @@ int read_profile_header(TextReader& in, DemProfile& profile);
 // count that the file cannot hold costs no more than the file.
 int read_profile_elevations(TextReader& in, DemProfile& profile);
 
+// Passes over the elevations as read_profile_elevations reads them, with
+// the same outcome and position, keeping none of them.
+int skip_profile_elevations(TextReader& in, const DemProfile& profile);
+
 void free_profile_elevations(DemProfile& profile);
 
 // Moves to the start of the next record: up to the next 1024-byte boundary,

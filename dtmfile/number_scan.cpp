@@ -575,7 +575,8 @@ std::size_t scan_window(TextReader& in, std::size_t wanted, std::vector<std::int
 // inside it is ordinary, checked for the whole window at once; numbers then
 // pair off as the n-th start with the n-th end. -1 when the window is not
 // like that (scan_window then reads it number by number).
-int scan_ordinary_window(TextReader& in, std::size_t wanted, std::vector<std::int32_t>& values) {
+// `values` null: the numbers are only passed over, whatever their length.
+int scan_ordinary_window(TextReader& in, std::size_t wanted, std::vector<std::int32_t>* values) {
     const char* const p = in.held_begin();
     const WindowMasks masks = classify(p);
     const std::uint64_t other = ~(masks.blank | masks.digit | masks.minus);
@@ -596,6 +597,16 @@ int scan_ordinary_window(TextReader& in, std::size_t wanted, std::vector<std::in
     if ((minus & ~starts) != 0 || ((minus << 1) & ~masks.digit) != 0 ||
         (zeros & (masks.digit >> 1)) != 0) {
         return -1;
+    }
+    if (values == nullptr) {
+        const int take = static_cast<int>(
+            std::min<std::size_t>(wanted, static_cast<std::size_t>(std::popcount(ends))));
+        std::uint64_t taken_ends = ends;
+        for (int i = 1; i < take; ++i) {
+            taken_ends &= taken_ends - 1;
+        }
+        in.skip(static_cast<std::size_t>(std::countr_zero(taken_ends) + 1));
+        return take;
     }
     std::int32_t found[32];
     std::uint64_t number_ends = ends;
@@ -621,7 +632,7 @@ int scan_ordinary_window(TextReader& in, std::size_t wanted, std::vector<std::in
         found[count++] = negative != 0 ? -magnitude : magnitude;
         after_last = last + 1;
     }
-    values.insert(values.end(), found, found + count);
+    values->insert(values->end(), found, found + count);
     in.skip(static_cast<std::size_t>(after_last));
     return count;
 }
@@ -630,15 +641,22 @@ int scan_ordinary_window(TextReader& in, std::size_t wanted, std::vector<std::in
 
 } // namespace
 
-int scan_integers(TextReader& in, std::size_t count, std::vector<std::int32_t>& values) {
+namespace {
+
+// Reads or, with `values` null, passes over `count` numbers.
+int scan_or_skip_integers(TextReader& in, std::size_t count, std::vector<std::int32_t>* values) {
     std::size_t left = count;
     while (left > 0) {
 #if defined(__SSE2__)
         // A window needs 64 bytes, and 8 more for the last number's digits.
         if (in.held_end() - in.held_begin() >= 80) {
             const int ordinary = scan_ordinary_window(in, left, values);
-            const std::size_t read =
-                ordinary > 0 ? static_cast<std::size_t>(ordinary) : scan_window(in, left, values);
+            std::size_t read = 0;
+            if (ordinary > 0) {
+                read = static_cast<std::size_t>(ordinary);
+            } else if (values != nullptr) {
+                read = scan_window(in, left, *values);
+            }
             if (read > 0) {
                 left -= read;
                 continue;
@@ -650,8 +668,20 @@ int scan_integers(TextReader& in, std::size_t count, std::vector<std::int32_t>& 
         if (status != SCAN_OK) {
             return status;
         }
-        values.push_back(value);
+        if (values != nullptr) {
+            values->push_back(value);
+        }
         --left;
     }
     return SCAN_OK;
+}
+
+} // namespace
+
+int scan_integers(TextReader& in, std::size_t count, std::vector<std::int32_t>& values) {
+    return scan_or_skip_integers(in, count, &values);
+}
+
+int skip_integers(TextReader& in, std::size_t count) {
+    return scan_or_skip_integers(in, count, nullptr);
 }

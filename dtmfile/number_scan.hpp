@@ -125,3 +125,7 @@ void skip_space(TextReader& in);
 // could not be, with those before it appended. Runs of ordinary numbers
 // (blanks, an optional minus, up to seven digits) are read many at a time.
 int scan_integers(TextReader& in, std::size_t count, std::vector<std::int32_t>& values);
+
+// The same without the values: where the numbers end, and whether they are
+// numbers at all, is all the caller wants to know.
+int skip_integers(TextReader& in, std::size_t count);

@@ -1,12 +1,12 @@
 #include "scan_comparison.hpp"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <algorithm>
 #include <memory>
-#include <vector>
 #include <sstream>
+#include <vector>
 
 #include "number_scan.hpp"
 #include "scanf_reference.hpp"
@@ -197,6 +197,15 @@ std::string compare_integer_runs_once(const std::string& bytes) {
             out << "asked for " << count << " of " << converted << ": status " << status
                 << " (library " << wanted_status << "), " << values.size() << " values, position "
                 << in.tell() << " (library " << wanted_position << ")";
+            return out.str();
+        }
+        TextReader skipping(bytes.data(), bytes.size());
+        const int skipped = skip_integers(skipping, count);
+        if (skipped != wanted_status || skipping.tell() != wanted_position) {
+            std::ostringstream out;
+            out << "passing over " << count << " of " << converted << ": status " << skipped
+                << " (library " << wanted_status << "), position " << skipping.tell()
+                << " (library " << wanted_position << ")";
             return out.str();
         }
     }
