@@ -558,11 +558,8 @@ std::size_t scan_window(TextReader& in, std::size_t wanted, std::vector<std::int
             (p[first_digit] == '0' && digits > 1)) {
             break;
         }
-        const std::uint64_t word = number_scan_detail::load_eight(p + first_digit);
-        const std::uint64_t shifted = (word & (0x0F * number_scan_detail::EVERY_BYTE))
-                                      << (8 * (8 - digits));
-        const auto magnitude =
-            static_cast<std::int32_t>(number_scan_detail::eight_digits_value(shifted));
+        const std::int32_t magnitude = number_scan_detail::digits_value(
+            number_scan_detail::load_eight(p + first_digit), digits);
         found[read++] = negative ? -magnitude : magnitude;
         after_last = last + 1;
     }
@@ -624,11 +621,8 @@ int scan_ordinary_window(TextReader& in, std::size_t wanted, std::vector<std::in
         if (digits > 7) {
             break;
         }
-        const std::uint64_t word = number_scan_detail::load_eight(p + first_digit);
-        const std::uint64_t shifted = (word & (0x0F * number_scan_detail::EVERY_BYTE))
-                                      << (8 * (8 - digits));
-        const auto magnitude =
-            static_cast<std::int32_t>(number_scan_detail::eight_digits_value(shifted));
+        const std::int32_t magnitude = number_scan_detail::digits_value(
+            number_scan_detail::load_eight(p + first_digit), digits);
         found[count++] = negative != 0 ? -magnitude : magnitude;
         after_last = last + 1;
     }

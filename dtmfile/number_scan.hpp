@@ -28,13 +28,17 @@ inline std::uint64_t load_eight(const char* p) {
     return word;
 }
 
-// The value of eight digit bytes, the first the most significant.
-inline std::uint64_t eight_digits_value(std::uint64_t digits) {
+// The value of the first `count` (1..8) bytes of `word`, all digits, the
+// first the most significant: moved to the top of the word behind zeros,
+// then combined pairwise by three multiplications.
+inline std::int32_t digits_value(std::uint64_t word, int count) {
     constexpr std::uint64_t MASK = 0x000000FF000000FFu;
     constexpr std::uint64_t MUL1 = 100 + (1000000ull << 32);
     constexpr std::uint64_t MUL2 = 1 + (10000ull << 32);
+    std::uint64_t digits = (word & (0x0F * EVERY_BYTE)) << (8 * (8 - count));
     digits = digits * 10 + (digits >> 8);
-    return (((digits & MASK) * MUL1) + (((digits >> 16) & MASK) * MUL2)) >> 32;
+    return static_cast<std::int32_t>(
+        (((digits & MASK) * MUL1) + (((digits >> 16) & MASK) * MUL2)) >> 32);
 }
 
 // The common case read straight from the bytes held, eight at a time:
@@ -86,10 +90,9 @@ inline bool scan_plain_decimal(TextReader& in, int width, std::int32_t& value) {
             return false;
         }
     }
-    const std::uint64_t digits = (word & (0x0F * EVERY_BYTE)) << (8 * (8 - count));
-    const auto magnitude = static_cast<std::int64_t>(eight_digits_value(digits));
+    const std::int32_t magnitude = digits_value(word, count);
     in.skip(static_cast<std::size_t>(p + count - in.held_begin()));
-    value = static_cast<std::int32_t>(negative ? -magnitude : magnitude);
+    value = negative ? -magnitude : magnitude;
     return true;
 }
 

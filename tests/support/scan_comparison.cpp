@@ -40,65 +40,54 @@ std::uint64_t bits_of(Value value) {
     return bits;
 }
 
-Step library_step(std::FILE* stream, ScanKind kind) {
-    Step step;
-    switch (kind) {
-    case ScanKind::Integer:
-    case ScanKind::SixDigitInteger: {
-        std::int32_t value = 0;
-        step.status = scanf_integer(stream, kind == ScanKind::Integer ? 0 : 6, value);
-        step.bits = step.status == 1 ? bits_of(value) : 0;
-        break;
-    }
-    case ScanKind::Double:
-    case ScanKind::DoubleThenSpace: {
-        double value = 0;
-        step.status = scanf_double(stream, value);
-        step.bits = step.status == 1 ? bits_of(value) : 0;
-        if (step.status == 1 && kind == ScanKind::DoubleThenSpace) {
-            scanf_space(stream);
-        }
-        break;
-    }
-    case ScanKind::Float: {
-        float value = 0;
-        step.status = scanf_float(stream, value);
-        step.bits = step.status == 1 ? bits_of(value) : 0;
-        break;
-    }
-    }
-    step.position = std::ftell(stream);
-    return step;
-}
+// The C library's reads and the scanners' behind one face.
+struct LibrarySide {
+    std::FILE* stream;
+    int integer(int width, std::int32_t& value) { return scanf_integer(stream, width, value); }
+    int real(double& value) { return scanf_double(stream, value); }
+    int real(float& value) { return scanf_float(stream, value); }
+    void space() { scanf_space(stream); }
+    long position() const { return std::ftell(stream); }
+};
 
-Step scanner_step(TextReader& in, ScanKind kind) {
+struct ScannerSide {
+    TextReader& in;
+    int integer(int width, std::int32_t& value) { return scan_integer(in, width, value); }
+    int real(double& value) { return scan_double(in, value); }
+    int real(float& value) { return scan_float(in, value); }
+    void space() { skip_space(in); }
+    long position() const { return static_cast<long>(in.tell()); }
+};
+
+template <typename Side>
+Step take_step(Side side, ScanKind kind) {
     Step step;
     switch (kind) {
     case ScanKind::Integer:
     case ScanKind::SixDigitInteger: {
         std::int32_t value = 0;
-        step.status = scan_integer(in, kind == ScanKind::Integer ? 0 : 6, value);
+        step.status = side.integer(kind == ScanKind::Integer ? 0 : 6, value);
         step.bits = step.status == 1 ? bits_of(value) : 0;
         break;
     }
     case ScanKind::Double:
     case ScanKind::DoubleThenSpace: {
         double value = 0;
-        step.status = scan_double(in, value);
+        step.status = side.real(value);
         step.bits = step.status == 1 ? bits_of(value) : 0;
         if (step.status == 1 && kind == ScanKind::DoubleThenSpace) {
-            skip_space(in);
+            side.space();
         }
         break;
     }
     case ScanKind::Float: {
         float value = 0;
-        step.status = scan_float(in, value);
+        step.status = side.real(value);
         step.bits = step.status == 1 ? bits_of(value) : 0;
         break;
     }
     }
-    step.position = static_cast<long>(in.tell());
+    step.position = side.position();
     return step;
 }
 
@@ -127,9 +116,9 @@ std::string compare_scans_once(const std::string& bytes, ScanKind kind, long* nu
     TextReader in_memory(bytes.data(), bytes.size());
     TextReader in_blocks(file.get(), 5);
     for (int number = 1;; ++number) {
-        const Step expected = library_step(library.get(), kind);
-        const Step from_memory = scanner_step(in_memory, kind);
-        const Step from_blocks = scanner_step(in_blocks, kind);
+        const Step expected = take_step(LibrarySide{library.get()}, kind);
+        const Step from_memory = take_step(ScannerSide{in_memory}, kind);
+        const Step from_blocks = take_step(ScannerSide{in_blocks}, kind);
         if (numbers != nullptr) {
             ++*numbers;
         }
