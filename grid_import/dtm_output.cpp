@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <bit>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 #include <cstdint>
 #include <vector>
 
@@ -79,6 +82,33 @@ std::uint32_t cell_bits(double node, double blank_value, double z_factor) {
     return bits;
 }
 
+// Cells of `count` nodes of one row, in order. With SSE2 two at a time: the
+// same comparison, product and IEEE rounding to float32 as cell_bits.
+void row_cell_bits(const double* nodes, std::size_t count, double blank_value, double z_factor,
+                   std::uint32_t* cells) {
+    std::size_t k = 0;
+#if defined(__SSE2__)
+    if constexpr (std::endian::native == std::endian::little) {
+        const __m128d blank = _mm_set1_pd(blank_value);
+        const __m128d factor = _mm_set1_pd(z_factor);
+        const __m128 blank_cell = _mm_set1_ps(DTM_BLANK_CELL);
+        for (; k + 2 <= count; k += 2) {
+            const __m128d node = _mm_loadu_pd(nodes + k);
+            const __m128 is_blank_wide = _mm_castpd_ps(_mm_cmpge_pd(node, blank));
+            const __m128 is_blank =
+                _mm_shuffle_ps(is_blank_wide, is_blank_wide, _MM_SHUFFLE(2, 0, 2, 0));
+            const __m128 cell = _mm_cvtpd_ps(_mm_mul_pd(node, factor));
+            const __m128 chosen =
+                _mm_or_ps(_mm_and_ps(is_blank, blank_cell), _mm_andnot_ps(is_blank, cell));
+            _mm_storel_epi64(reinterpret_cast<__m128i*>(cells + k), _mm_castps_si128(chosen));
+        }
+    }
+#endif
+    for (; k < count; ++k) {
+        cells[k] = cell_bits(nodes[k], blank_value, z_factor);
+    }
+}
+
 bool write_cells(const std::vector<std::uint32_t>& cells, std::size_t count, std::FILE* stream) {
     return std::fwrite(cells.data(), sizeof(std::uint32_t), count, stream) == count;
 }
@@ -115,11 +145,13 @@ bool write_dtm_cells(const GrdGrid& grid, const GrdInfo& info, double z_factor, 
         const std::size_t width = std::min(band, columns - c0);
         for (std::size_t r0 = 0; r0 < rows; r0 += TILE_ROWS) {
             const std::size_t r1 = std::min(rows, r0 + TILE_ROWS);
-            for (std::size_t k = 0; k < width; ++k) {
-                std::uint32_t* const column = cells.data() + k * rows;
-                const double* const source = nodes + c0 + k;
-                for (std::size_t r = r0; r < r1; ++r) {
-                    column[r] = cell_bits(source[r * columns], blank, z_factor);
+            // Each row of the tile is converted in one go, then its cells
+            // are spread over the band's columns.
+            for (std::size_t r = r0; r < r1; ++r) {
+                std::uint32_t converted[BAND_COLUMNS];
+                row_cell_bits(nodes + r * columns + c0, width, blank, z_factor, converted);
+                for (std::size_t k = 0; k < width; ++k) {
+                    cells[k * rows + r] = converted[k];
                 }
             }
         }

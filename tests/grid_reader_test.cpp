@@ -3,7 +3,9 @@
 #include <bit>
 #include <cmath>
 #include <cstring>
+#include <limits>
 
+#include "cell_writer.hpp"
 #include "dtm_output.hpp"
 #include "grid_command_line.hpp"
 #include "grid_data.hpp"
@@ -100,11 +102,15 @@ TEST(DtmCells, EveryShapeGivesTheColumnsInOrder) {
         GrdInfo info;
         info.rows = rows;
         info.columns = columns;
-        info.blank_value = 1e30;
+        info.blank_value = 1e300;
         GrdGrid grid;
         ASSERT_TRUE(allocate_grid(info, grid));
         for (std::size_t i = 0; i < grid.size(); ++i) {
-            grid.nodes[i] = i % 97 == 5 ? 2e30 : static_cast<double>(i) * 0.37 - 1000.0;
+            // Blanks, values past the float range and NaN among ordinary ones.
+            static const double ODD[] = {2e300, 1.2e39, -1.2e39, 3.4028235e38 / 0.3048,
+                                         std::numeric_limits<double>::quiet_NaN()};
+            grid.nodes[i] =
+                i % 97 == 5 ? ODD[(i / 97) % 5] : static_cast<double>(i) * 0.37 - 1000.0;
         }
         platform::UniqueFile file(std::tmpfile());
         ASSERT_TRUE(write_dtm_cells(grid, info, 0.3048, file.get()));
@@ -117,7 +123,7 @@ TEST(DtmCells, EveryShapeGivesTheColumnsInOrder) {
         for (std::int32_t c = 0; c < columns; ++c) {
             for (std::int32_t r = 0; r < rows; ++r, ++k) {
                 const double node = grid.node(r, c);
-                const float expected = node >= 1e30 ? -32767.0f : static_cast<float>(node * 0.3048);
+                const float expected = node >= 1e300 ? -32767.0f : to_float32(node * 0.3048);
                 wrong += std::bit_cast<std::uint32_t>(cells[k]) !=
                          std::bit_cast<std::uint32_t>(expected);
             }
