@@ -7,10 +7,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <random>
 
 #include "number_scan.hpp"
 #include "scan_comparison.hpp"
+#include "text_reader.hpp"
 
 using namespace testing_support;
 
@@ -218,4 +220,40 @@ TEST(NumberScan, IntegerRunsReadAsSingleCallsDo) {
         const std::string difference = compare_integer_runs(text);
         ASSERT_EQ(difference, "") << "over \"" << text << "\"";
     }
+}
+
+// The reader under the scanners: positions, seeks and copies across the
+// blocks it reads a file in, and a byte put back across a block's edge.
+TEST(TextReader, PositionsSeeksAndCopiesAcrossBlocks) {
+    std::string bytes;
+    for (int i = 0; i < 1000; ++i) {
+        bytes.push_back(static_cast<char>('A' + i % 26));
+    }
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::tmpfile(), &std::fclose);
+    std::fwrite(bytes.data(), 1, bytes.size(), file.get());
+    std::rewind(file.get());
+    TextReader in(file.get(), 16);
+    char copy[40] = {};
+    ASSERT_EQ(in.read(copy, 15), 15u);
+    EXPECT_EQ(in.get(), bytes[15]); // the last byte of the first block
+    EXPECT_EQ(in.get(), bytes[16]); // the first of the next
+    in.unget();
+    EXPECT_EQ(in.tell(), 16);
+    EXPECT_EQ(in.get(), bytes[16]);
+    ASSERT_TRUE(in.seek(500));
+    ASSERT_EQ(in.read(copy, 40), 40u);
+    EXPECT_EQ(std::string(copy, 40), bytes.substr(500, 40));
+    ASSERT_TRUE(in.seek(3)); // back, before the bytes held
+    EXPECT_EQ(in.get(), bytes[3]);
+    EXPECT_EQ(in.tell(), 4);
+    ASSERT_TRUE(in.seek(998));
+    EXPECT_EQ(in.read(copy, 40), 2u);
+    EXPECT_EQ(in.get(), TextReader::END);
+    EXPECT_EQ(in.tell(), 1000);
+
+    TextReader memory(bytes.data(), bytes.size());
+    EXPECT_FALSE(memory.seek(1001));
+    ASSERT_TRUE(memory.seek(999));
+    EXPECT_EQ(memory.get(), bytes[999]);
+    EXPECT_EQ(memory.get(), TextReader::END);
 }
