@@ -522,56 +522,13 @@ std::uint64_t bit_range(int first, int last) {
 }
 
 // Reads the numbers that lie wholly inside the 64 bytes from the reader's
-// position, as long as each is ordinary: blanks before it, an optional
-// minus and one to seven digits (not starting with 0 unless alone), and a
-// blank after it. Returns how many it read (0 when the first is not
-// ordinary); the reader then stands right after the last of them.
-std::size_t scan_window(TextReader& in, std::size_t wanted, std::vector<std::int32_t>& values) {
-    const char* const p = in.held_begin();
-    const WindowMasks masks = classify(p);
-    const std::uint64_t token = masks.digit | masks.minus;
-    std::uint64_t starts = token & ~(token << 1);
-    const std::uint64_t ends = token & (masks.blank >> 1); // a blank follows, inside the window
-    // At most 32 numbers fit in 64 bytes; gathered here, then appended at
-    // once, so that the vector's end is not stored and reloaded per number.
-    std::int32_t found[32];
-    std::size_t read = 0;
-    int after_last = 0;
-    while (starts != 0 && read < wanted) {
-        const int start = std::countr_zero(starts);
-        starts &= starts - 1;
-        const std::uint64_t ends_after = ends & (~std::uint64_t{0} << start);
-        if (ends_after == 0) {
-            break;
-        }
-        const int last = std::countr_zero(ends_after);
-        const bool only_blanks_before =
-            start == after_last || (~masks.blank & bit_range(after_last, start - 1)) == 0;
-        if (!only_blanks_before || (starts & bit_range(0, last)) != 0) {
-            break;
-        }
-        const bool negative = p[start] == '-';
-        const int first_digit = start + (negative ? 1 : 0);
-        const int digits = last + 1 - first_digit;
-        if (digits < 1 || digits > 7 ||
-            (masks.digit & bit_range(first_digit, last)) != bit_range(first_digit, last) ||
-            (p[first_digit] == '0' && digits > 1)) {
-            break;
-        }
-        const std::int32_t magnitude = number_scan_detail::digits_value(
-            number_scan_detail::load_eight(p + first_digit), digits);
-        found[read++] = negative ? -magnitude : magnitude;
-        after_last = last + 1;
-    }
-    values.insert(values.end(), found, found + read);
-    in.skip(static_cast<std::size_t>(after_last));
-    return read;
-}
-
-// The same for a window in which every number up to the last one ended
-// inside it is ordinary, checked for the whole window at once; numbers then
-// pair off as the n-th start with the n-th end. -1 when the window is not
-// like that (scan_window then reads it number by number).
+// position when every one of them is ordinary: blanks before it, an
+// optional minus and digits (not starting with 0 unless alone), a blank
+// after it. That is checked for the whole window at once; numbers then pair
+// off as the n-th start with the n-th end, and the reader stands right after
+// the last one read. -1 when the window is not like that; 0 when its first
+// number has more than seven digits. Either way the caller reads one number
+// alone and tries again.
 // `values` null: the numbers are only passed over, whatever their length.
 int scan_ordinary_window(TextReader& in, std::size_t wanted, std::vector<std::int32_t>* values) {
     const char* const p = in.held_begin();
@@ -644,15 +601,9 @@ int scan_or_skip_integers(TextReader& in, std::size_t count, std::vector<std::in
 #if defined(__SSE2__)
         // A window needs 64 bytes, and 8 more for the last number's digits.
         if (in.held_end() - in.held_begin() >= 80) {
-            const int ordinary = scan_ordinary_window(in, left, values);
-            std::size_t read = 0;
-            if (ordinary > 0) {
-                read = static_cast<std::size_t>(ordinary);
-            } else if (values != nullptr) {
-                read = scan_window(in, left, *values);
-            }
+            const int read = scan_ordinary_window(in, left, values);
             if (read > 0) {
-                left -= read;
+                left -= static_cast<std::size_t>(read);
                 continue;
             }
         }

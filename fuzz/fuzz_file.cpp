@@ -1,37 +1,17 @@
 #include "fuzz_file.hpp"
 
-#include <cstdlib>
 #include <fcntl.h>
-#include <filesystem>
 #include <unistd.h>
 
 namespace fuzzing {
 
-ScratchFolder::ScratchFolder() {
-    std::string base = "/dev/shm";
-    if (::access(base.c_str(), W_OK) != 0) {
-        const char* tmp = std::getenv("TMPDIR");
-        base = tmp != nullptr ? tmp : "/tmp";
-    }
-    std::string pattern = base + "/terrain-fuzz-XXXXXX";
-    if (::mkdtemp(pattern.data()) == nullptr) {
-        std::abort();
-    }
-    path_ = pattern;
+const testing_support::TempDir& scratch_folder() {
+    static const testing_support::TempDir folder;
+    return folder;
 }
 
-ScratchFolder::~ScratchFolder() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-}
-
-bool write_input(const std::string& path, const std::uint8_t* data, std::size_t size) {
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (file == nullptr) {
-        return false;
-    }
-    const bool written = size == 0 || std::fwrite(data, 1, size, file) == size;
-    return std::fclose(file) == 0 && written;
+void write_input(const std::string& path, const std::uint8_t* data, std::size_t size) {
+    testing_support::write_file(path, std::string(reinterpret_cast<const char*>(data), size));
 }
 
 void silence_standard_output() {
