@@ -24,6 +24,10 @@ cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz -j"$(nproc)" --target "${targets[@]}"
 
 work=${FUZZ_WORK_DIR:-build/fuzz-work}
+# Each input is written to a file first; in memory that costs little.
+if [ -z "${TMPDIR:-}" ] && [ -w /dev/shm ]; then
+    export TMPDIR=/dev/shm
+fi
 mkdir -p "$work/artifacts" "$work/logs"
 
 # Inputs up to a few records of a DEM, or a few hundred grid nodes.
