@@ -8,6 +8,7 @@ command -v cmake >/dev/null 2>&1 || missing+=(cmake)
 command -v g++ >/dev/null 2>&1 || missing+=(g++)
 command -v make >/dev/null 2>&1 || missing+=(make)
 [ -f /usr/include/gtest/gtest.h ] || missing+=(libgtest-dev)
+[ -f /usr/include/png.h ] || missing+=(libpng-dev)
 [ -d /usr/src/googletest ] || [ -f /usr/lib/x86_64-linux-gnu/libgtest.a ] || missing+=(googletest)
 # "fuzz": clang and its libFuzzer and sanitizer runtimes as well.
 if [ "${1:-}" = fuzz ]; then

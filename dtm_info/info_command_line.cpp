@@ -1,0 +1,138 @@
+#include "info_command_line.hpp"
+
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+
+#include "console.hpp"
+#include "file_args.hpp"
+#include "platform.hpp"
+
+namespace {
+
+// The text after the option letter, as a whole decimal number.
+std::optional<double> read_number(const std::string& text) {
+    double value = 0.0;
+    const char* first = text.data();
+    const char* last = text.data() + text.size();
+    if (first != last && *first == '+') {
+        ++first;
+    }
+    const auto [end, error] = std::from_chars(first, last, value);
+    if (first == last || error != std::errc{} || end != last || !std::isfinite(value)) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+// One option word; false when it is faulty or asks for the usage text.
+bool apply_option(const std::string& word, InfoSettings& settings) {
+    const std::string value = word.size() > 2 ? word.substr(2) : std::string{};
+    switch (option_letter(word)) {
+    case '?':
+    case 'H':
+    case 'h':
+        return false;
+    case 'I':
+    case 'i':
+        if (value.empty() || !check_path_length(value)) {
+            if (value.empty()) {
+                report_bad_argument(word);
+            }
+            return false;
+        }
+        settings.picture_path = value;
+        return true;
+    case 'Q':
+    case 'q':
+        quiet_mode = true;
+        return true;
+    case 'V':
+    case 'v':
+        if (const auto number = read_number(value)) {
+            settings.void_value = *number;
+            return true;
+        }
+        report_bad_argument(word);
+        return false;
+    case 'W':
+    case 'w': {
+        const auto number = read_number(value);
+        if (!number || *number < 1 || *number > PICTURE_MAX_SIDE ||
+            *number != std::floor(*number)) {
+            report_bad_argument(word);
+            return false;
+        }
+        settings.picture_side = static_cast<int>(*number);
+        return true;
+    }
+    default:
+        report_bad_argument(word);
+        return false;
+    }
+}
+
+} // namespace
+
+int parse_command_line(const std::vector<std::string>& arguments, InfoSettings& settings) {
+    // The first word is the DTM file, unless it is an option word that
+    // names no file (an absolute path also starts with '/'). Options alone
+    // (/? or /H among them) ask for the usage text; each is still examined
+    // so that its fault is reported.
+    if (arguments.empty() ||
+        (is_option_word(arguments[0]) && !platform::path_exists(arguments[0]))) {
+        for (const std::string& word : arguments) {
+            if (is_option_word(word)) {
+                apply_option(word, settings);
+            }
+        }
+        return 1;
+    }
+    int result = 0;
+    settings.source_path = clean_file_argument(arguments[0]);
+    if (!check_path_length(settings.source_path)) {
+        result = 1;
+    } else {
+        settings.source_path = platform::resolve_path(settings.source_path);
+        if (!check_source_file(settings.source_path)) {
+            result = 1;
+        }
+    }
+    for (std::size_t i = 1; i < arguments.size(); ++i) {
+        if (!is_option_word(arguments[i])) {
+            print_error("Bad command line");
+            result = 1;
+        } else if (!apply_option(arguments[i], settings)) {
+            result = 1;
+        }
+    }
+    if (result == 0 && !settings.picture_path.empty()) {
+        if (!check_names_differ(settings.source_path, settings.picture_path)) {
+            result = 1;
+        } else {
+            warn_if_destination_exists(settings.picture_path);
+        }
+    }
+    return result;
+}
+
+void print_usage() {
+    std::fputs("DTMINFO usage:\n"
+               "   DTMINFO source [/Ipicture /Wpixels /Vvalue /Q /H]\n"
+               "   source    name of VORDA DTM data file to describe\n"
+               "   /Ipicture write a PNG picture of the grid, north up, to file picture\n"
+               "   /Wpixels  longest side of the picture in pixels (default: one pixel\n"
+               "             per cell, at most 4096)\n"
+               "   /Vvalue   value of void cells (default: -1 in TAVERLIN files,\n"
+               "             -32767 in BRISKEL files)\n"
+               "   /Q        print nothing but errors\n"
+               "Example command line:\n"
+               "   DTMINFO helens.dtm /ihelens.png /w800\n"
+               "Notes:\n"
+               "   - the picture is colored by elevation and hill shaded;\n"
+               "     void cells are transparent\n"
+               "   - exit status is 1 when the file cannot be read or is not a\n"
+               "     complete DTM file\n",
+               stdout);
+    platform::flush_console();
+}
