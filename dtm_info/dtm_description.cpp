@@ -1,0 +1,282 @@
+#include "dtm_description.hpp"
+
+#include <array>
+#include <charconv>
+#include <cstring>
+#include <limits>
+
+#include "console.hpp"
+
+namespace {
+
+constexpr float TAVERLIN_VERSION = 2.0f;
+constexpr float BRISKEL_VERSION = 3.0f;
+constexpr double TAVERLIN_VOID = -1.0;
+constexpr double BRISKEL_VOID = -32767.0;
+
+const char* cell_type_name(int data_type) {
+    switch (data_type) {
+    case DTM_INT16:
+        return "int16";
+    case DTM_INT32:
+        return "int32";
+    case DTM_FLOAT32:
+        return "float32";
+    case DTM_FLOAT64:
+        return "float64";
+    default:
+        return "unknown";
+    }
+}
+
+// A value with the unit it is in, when the unit is known.
+std::string with_unit(double value, int unit) {
+    const char* word = unit_word(unit);
+    return std::strcmp(word, "unknown") == 0 ? format_number(value)
+                                             : format_number(value) + " " + word;
+}
+
+// Printable text of a fixed, NUL-padded header field: up to its first NUL,
+// other control bytes shown as '?'.
+template <std::size_t N>
+std::string field_text(const std::array<char, N>& field) {
+    std::string text;
+    for (const char c : field) {
+        if (c == '\0') {
+            break;
+        }
+        text += static_cast<unsigned char>(c) < 0x20 || c == 0x7f ? '?' : c;
+    }
+    return text;
+}
+
+std::string describe_version(const DtmHeader& header, const DtmConvention& convention) {
+    std::string text = format_text("%.2f", static_cast<double>(header.version));
+    if (convention.writer != nullptr) {
+        text += format_text(", as %s writes it", convention.writer);
+    } else {
+        text += ", written by neither TAVERLIN (2.00) nor BRISKEL (3.00)";
+    }
+    return text;
+}
+
+std::string describe_voids(const DtmConvention& convention) {
+    if (!convention.void_value) {
+        return "none (no void value is known; /V gives one)";
+    }
+    const std::string value = format_number(*convention.void_value);
+    if (convention.void_from_option) {
+        return value + " (from /V)";
+    }
+    return format_text("%s (%s's void value)", value.c_str(), convention.writer);
+}
+
+std::string describe_length(const DtmHeader& header, const DtmFileFacts& facts) {
+    const auto size = static_cast<unsigned long long>(facts.file_size);
+    if (facts.cell_count == 0) {
+        return format_text("%llu bytes: a grid without cells, complete", size);
+    }
+    const std::string layout = format_text("%zu + %d x %d cells x %zu bytes", DTM_DATA_OFFSET,
+                                           header.column_count, header.row_count, facts.cell_size);
+    if (facts.file_size == facts.expected_size) {
+        return format_text("%llu bytes = %s, complete", size, layout.c_str());
+    }
+    if (facts.file_size > facts.expected_size) {
+        return format_text("%llu bytes, %llu more than %s", size,
+                           static_cast<unsigned long long>(facts.file_size - facts.expected_size),
+                           layout.c_str());
+    }
+    if (facts.expected_size == std::numeric_limits<std::uint64_t>::max()) {
+        return format_text("%llu bytes, far short of %s", size, layout.c_str());
+    }
+    return format_text("%llu bytes, %llu short of %s", size,
+                       static_cast<unsigned long long>(facts.expected_size - facts.file_size),
+                       layout.c_str());
+}
+
+// The header's elevation range against the cells, by the writer's rule:
+// TAVERLIN records the range of the cells above 0 (and, with none, leaves
+// its start values), BRISKEL copies the grid's own header.
+std::string compare_range(const DtmHeader& header, const DtmConvention& convention,
+                          const CellStatistics& statistics) {
+    const bool taverlin = convention.writer != nullptr &&
+                          std::strcmp(convention.writer, "TAVERLIN") == 0 &&
+                          !convention.void_from_option;
+    if (taverlin) {
+        if (statistics.positive == 0) {
+            const bool start_values = header.z_min == std::numeric_limits<double>::max() &&
+                                      header.z_max == std::numeric_limits<double>::min();
+            return start_values ? "no cell above 0, none recorded, as TAVERLIN does"
+                                : "differs: no cell is above 0";
+        }
+        if (header.z_min == statistics.positive_minimum &&
+            header.z_max == statistics.positive_maximum) {
+            return "matches the cells above 0, the range TAVERLIN records";
+        }
+        return format_text("differs from the cells above 0 (%s to %s)",
+                           format_number(statistics.positive_minimum).c_str(),
+                           format_number(statistics.positive_maximum).c_str());
+    }
+    if (statistics.valid == 0) {
+        return "no valid cell to compare with";
+    }
+    // float32 cells hold the header's values rounded to float32.
+    const bool float_cells = header.data_type == DTM_FLOAT32;
+    const auto same = [float_cells](double a, double b) {
+        return float_cells ? static_cast<float>(a) == static_cast<float>(b) : a == b;
+    };
+    if (same(header.z_min, statistics.minimum) && same(header.z_max, statistics.maximum)) {
+        return "matches the valid cells";
+    }
+    return format_text("differs from the valid cells (%s to %s)",
+                       format_number(statistics.minimum).c_str(),
+                       format_number(statistics.maximum).c_str());
+}
+
+std::string describe_header_range(const DtmHeader& header) {
+    if (header.z_min == std::numeric_limits<double>::max() &&
+        header.z_max == std::numeric_limits<double>::min()) {
+        return "none recorded (the largest and the smallest positive float64)";
+    }
+    return format_number(header.z_min) + " to " + with_unit(header.z_max, header.z_units);
+}
+
+} // namespace
+
+DtmConvention dtm_convention(const DtmHeader& header, std::optional<double> void_option) {
+    DtmConvention convention;
+    if (header.version == TAVERLIN_VERSION) {
+        convention.writer = "TAVERLIN";
+        convention.void_value = TAVERLIN_VOID;
+    } else if (header.version == BRISKEL_VERSION) {
+        convention.writer = "BRISKEL";
+        convention.void_value = BRISKEL_VOID;
+    }
+    if (void_option) {
+        convention.void_value = void_option;
+        convention.void_from_option = true;
+    }
+    return convention;
+}
+
+std::string format_number(double value) {
+    std::array<char, 64> text{};
+    const auto result = std::to_chars(text.data(), text.data() + text.size(), value);
+    return std::string(text.data(), result.ptr);
+}
+
+const char* unit_word(int code) {
+    switch (code) {
+    case 0:
+        return "feet";
+    case 1:
+        return "meters";
+    default:
+        return "unknown";
+    }
+}
+
+const char* coordinate_system_name(int code) {
+    static constexpr std::array<const char*, 21> NAMES = {
+        "geographic",
+        "UTM",
+        "State Plane",
+        "Albers Conical Equal Area",
+        "Lambert Conformal Conic",
+        "Mercator",
+        "Polar Stereographic",
+        "Polyconic",
+        "Equidistant Conic",
+        "Transverse Mercator",
+        "Stereographic",
+        "Lambert Azimuthal Equal Area",
+        "Azimuthal Equidistant",
+        "Gnomonic",
+        "Orthographic",
+        "General Vertical Near-Side Perspective",
+        "Sinusoidal",
+        "Equirectangular",
+        "Miller Cylindrical",
+        "Van der Grinten",
+        "Oblique Mercator",
+    };
+    return code >= 0 && code < static_cast<int>(NAMES.size()) ? NAMES[code] : "unknown";
+}
+
+std::string report_line(const char* label, const std::string& text) {
+    return format_text("%-19s %s\n", label, text.c_str());
+}
+
+std::string describe_header(const std::string& path, const DtmHeader& header,
+                            const DtmFileFacts& facts, const DtmConvention& convention,
+                            DtmReadStatus status) {
+    const int xy = header.xy_units;
+    const int z = header.z_units;
+    std::string text;
+    text += report_line("DTM file:", path);
+    text += report_line("Signature:", field_text(header.signature));
+    text +=
+        report_line("Description:", format_text("\"%s\"", field_text(header.description).c_str()));
+    text += report_line("Version:", describe_version(header, convention));
+    text += report_line("Cell type:", format_text("%s (code %d), %zu bytes a cell",
+                                                  cell_type_name(header.data_type),
+                                                  header.data_type, facts.cell_size));
+    text += report_line("Void value:", describe_voids(convention));
+    text += report_line("Grid:", format_text("%d columns (west to east) x %d rows (south to "
+                                             "north), %llu cells",
+                                             header.column_count, header.row_count,
+                                             static_cast<unsigned long long>(facts.cell_count)));
+    text += report_line("X origin:", with_unit(header.x_origin, xy) + " (column 0, west edge)");
+    text += report_line("Y origin:", with_unit(header.y_origin, xy) + " (row 0, south edge)");
+    text += report_line("X spacing:", with_unit(header.x_spacing, xy));
+    text += report_line("Y spacing:", with_unit(header.y_spacing, xy));
+    if (header.column_count > 0 && header.row_count > 0) {
+        const double x_end = header.x_origin + (header.column_count - 1) * header.x_spacing;
+        const double y_end = header.y_origin + (header.row_count - 1) * header.y_spacing;
+        text += report_line("Extent:", format_text("X %s to %s, Y %s to %s",
+                                                   format_number(header.x_origin).c_str(),
+                                                   format_number(x_end).c_str(),
+                                                   format_number(header.y_origin).c_str(),
+                                                   with_unit(y_end, xy).c_str()));
+    }
+    text += report_line("Elevation range:", describe_header_range(header));
+    text += report_line("Rotation:", format_number(header.rotation));
+    text += report_line("XY units:", format_text("%s (code %d)", unit_word(xy), xy));
+    text += report_line("Z units:", format_text("%s (code %d)", unit_word(z), z));
+    text +=
+        report_line("Coordinate system:", format_text("%s (code %d), zone %d",
+                                                      coordinate_system_name(header.coord_system),
+                                                      header.coord_system, header.coord_zone));
+    if (status == DtmReadStatus::ok || status == DtmReadStatus::too_short ||
+        status == DtmReadStatus::too_long) {
+        text += report_line("File length:", describe_length(header, facts));
+    }
+    text += report_line("Reserved bytes:", facts.reserved_zero ? "zero" : "not all zero");
+    return text;
+}
+
+std::string describe_cells(const DtmHeader& header, const DtmConvention& convention,
+                           const CellStatistics& statistics) {
+    const int z = header.z_units;
+    std::string text;
+    text += report_line("Valid cells:",
+                        format_text("%llu", static_cast<unsigned long long>(statistics.valid)));
+    if (convention.void_value) {
+        text += report_line("Void cells:",
+                            format_text("%llu", static_cast<unsigned long long>(statistics.voids)));
+    }
+    if (statistics.not_finite > 0) {
+        text += report_line("NaN or infinite:", format_text("%llu", static_cast<unsigned long long>(
+                                                                        statistics.not_finite)));
+    }
+    if (statistics.valid > 0) {
+        text += report_line("Minimum:", with_unit(statistics.minimum, z));
+        text += report_line("Maximum:", with_unit(statistics.maximum, z));
+        text += report_line(
+            "Mean:",
+            format_text("%.8g", statistics.mean) +
+                (std::strcmp(unit_word(z), "unknown") == 0 ? "" : std::string(" ") + unit_word(z)));
+    }
+    text += report_line("Header range:", compare_range(header, convention, statistics));
+    return text;
+}

@@ -1,0 +1,28 @@
+#include "png_file.hpp"
+
+#include <png.h>
+
+#include "platform.hpp"
+
+bool write_png_file(const std::string& path, const Picture& picture) {
+    if (picture.width <= 0 || picture.height <= 0) {
+        return false;
+    }
+    platform::UniqueFile file = platform::open_write_stream(path, "wb");
+    if (!file) {
+        return false;
+    }
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    image.width = static_cast<png_uint_32>(picture.width);
+    image.height = static_cast<png_uint_32>(picture.height);
+    image.format = PNG_FORMAT_RGBA;
+    const bool written =
+        png_image_write_to_stdio(&image, file.get(), 0, picture.rgba.data(), 0, nullptr) != 0;
+    png_image_free(&image);
+    if (platform::close_file(file) && written) {
+        return true;
+    }
+    platform::remove_regular_file(path);
+    return false;
+}

@@ -1,0 +1,11 @@
+// Writing a picture as a PNG file through libpng.
+#pragma once
+
+#include <string>
+
+#include "terrain_picture.hpp"
+
+// Writes the picture as an 8-bit RGBA PNG file, creating or truncating it.
+// False when the file cannot be opened or written; a file this call created
+// or truncated is then removed (only ever a regular file).
+bool write_png_file(const std::string& path, const Picture& picture);

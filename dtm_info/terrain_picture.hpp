@@ -1,0 +1,59 @@
+// The picture of a DTM grid: north up, coloured by elevation (blues below
+// sea level when the grid reaches below 0), hill shaded from the north-west,
+// void cells transparent. Large grids are drawn with the mean of each block
+// of cells, small ones with each cell as a square of pixels.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <vector>
+
+#include "dtm_header.hpp"
+
+// RGBA pixels, 8 bits a channel, rows from north to south, each row from
+// west to east.
+struct Picture {
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint8_t> rgba;
+};
+
+// How the grid maps onto pixels.
+struct PictureScale {
+    int cells_per_pixel = 1; // a block of n x n cells makes one pixel
+    int pixels_per_cell = 1; // or one cell makes n x n pixels
+    int width = 0;
+    int height = 0;
+};
+
+// The scale that makes the picture's longest side at most `side` pixels
+// (and as near to it as whole factors allow); `side` 0 means one pixel a
+// cell up to PICTURE_DEFAULT_LIMIT.
+PictureScale picture_scale(std::int32_t columns, std::int32_t rows, int side);
+
+// Takes the cells in file order (column by column, each from south to
+// north), keeps one block mean per pixel, and draws the picture at the end.
+class PictureBuilder {
+  public:
+    PictureBuilder(const DtmHeader& header, std::optional<double> void_value,
+                   const PictureScale& scale);
+
+    void add(std::span<const double> cells);
+    Picture render() const;
+
+  private:
+    void finish_band();
+    float elevation(std::int64_t column, std::int64_t row) const;
+
+    DtmHeader header_;
+    std::optional<double> void_value_;
+    PictureScale scale_;
+    std::int64_t block_columns_ = 0; // of the reduced grid
+    std::int64_t block_rows_ = 0;
+    std::vector<float> blocks_; // reduced grid, column-major, south to north; NaN = void
+    std::vector<double> band_sums_;
+    std::vector<std::uint32_t> band_counts_;
+    std::int64_t column_ = 0;
+    std::int64_t row_ = 0;
+};
