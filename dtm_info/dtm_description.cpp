@@ -68,6 +68,9 @@ std::string describe_voids(const DtmConvention& convention) {
     if (convention.void_from_option) {
         return value + " (from /V)";
     }
+    if (std::strcmp(convention.writer, "TAVERLIN") == 0) {
+        return value + " (TAVERLIN's void value, also stored for elevations below 0)";
+    }
     return format_text("%s (%s's void value)", value.c_str(), convention.writer);
 }
 
@@ -226,8 +229,10 @@ std::string describe_header(const std::string& path, const DtmHeader& header,
                                              "north), %llu cells",
                                              header.column_count, header.row_count,
                                              static_cast<unsigned long long>(facts.cell_count)));
-    text += report_line("X origin:", with_unit(header.x_origin, xy) + " (column 0, west edge)");
-    text += report_line("Y origin:", with_unit(header.y_origin, xy) + " (row 0, south edge)");
+    text += report_line("X origin:",
+                        with_unit(header.x_origin, xy) + " (X of column 0, the westernmost)");
+    text += report_line("Y origin:",
+                        with_unit(header.y_origin, xy) + " (Y of row 0, the southernmost)");
     text += report_line("X spacing:", with_unit(header.x_spacing, xy));
     text += report_line("Y spacing:", with_unit(header.y_spacing, xy));
     if (header.column_count > 0 && header.row_count > 0) {

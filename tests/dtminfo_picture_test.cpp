@@ -1,0 +1,129 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+#include "cell_statistics.hpp"
+#include "dtm_header.hpp"
+#include "terrain_picture.hpp"
+
+namespace {
+
+DtmHeader grid(std::int32_t columns, std::int32_t rows) {
+    DtmHeader header;
+    header.column_count = columns;
+    header.row_count = rows;
+    header.x_spacing = 30.0;
+    header.y_spacing = 30.0;
+    header.data_type = DTM_FLOAT32;
+    return header;
+}
+
+struct Pixel {
+    int r, g, b, a;
+};
+
+Pixel pixel(const Picture& picture, int x, int y) {
+    const std::uint8_t* p =
+        picture.rgba.data() + (static_cast<std::size_t>(y) * picture.width + x) * 4;
+    return {p[0], p[1], p[2], p[3]};
+}
+
+Picture draw(const DtmHeader& header, const std::vector<double>& cells, int side = 0) {
+    PictureBuilder builder(header, -32767.0,
+                           picture_scale(header.column_count, header.row_count, side));
+    // In two pieces, as the cells come from the reader.
+    const std::span<const double> all(cells);
+    builder.add(all.first(cells.size() / 2));
+    builder.add(all.subspan(cells.size() / 2));
+    return builder.render();
+}
+
+constexpr double VOID = -32767.0;
+
+} // namespace
+
+TEST(DtminfoPicture, NorthIsUpAndWestIsLeft) {
+    // Three columns of two cells, file order: column 0 (south, north), ...
+    // A peak in the north-west corner, a void in the south-east one. Cells
+    // a thousand kilometres apart keep the shading flat.
+    DtmHeader header = grid(3, 2);
+    header.x_spacing = header.y_spacing = 1e6;
+    const Picture picture = draw(header, {10, 100, 10, 10, VOID, 10});
+    ASSERT_EQ(picture.width, 3);
+    ASSERT_EQ(picture.height, 2);
+    const Pixel peak = pixel(picture, 0, 0);
+    EXPECT_EQ(pixel(picture, 2, 1).a, 0); // the void, bottom right
+    for (const auto& [x, y] : {std::pair{1, 0}, {2, 0}, {0, 1}, {1, 1}}) {
+        const Pixel low = pixel(picture, x, y);
+        EXPECT_EQ(low.a, 255);
+        // The top of the ramp is near white, its foot green.
+        EXPECT_GT(peak.r + peak.b, low.r + low.b + 100) << x << "," << y;
+    }
+}
+
+TEST(DtminfoPicture, ScaleKeepsTheLongestSideWithinTheLimit) {
+    const auto check = [](std::int32_t columns, std::int32_t rows, int side, int down, int up,
+                          int width, int height) {
+        const PictureScale s = picture_scale(columns, rows, side);
+        EXPECT_EQ(s.cells_per_pixel, down);
+        EXPECT_EQ(s.pixels_per_cell, up);
+        EXPECT_EQ(s.width, width);
+        EXPECT_EQ(s.height, height);
+    };
+    check(199, 150, 0, 1, 1, 199, 150);
+    check(199, 150, 800, 1, 4, 796, 600);
+    check(10000, 5000, 0, 3, 1, 3334, 1667);
+    check(5, 3, 2, 3, 1, 2, 1);
+    check(1, 1, 16384, 1, 16384, 16384, 16384);
+}
+
+TEST(DtminfoPicture, BlocksWithAnyValidCellAreDrawn) {
+    // 4 x 4 cells drawn on 2 x 2 pixels: the south-east block is all void,
+    // the south-west and north-east ones have a single valid cell.
+    const std::vector<double> cells = {5,    VOID, VOID, VOID, VOID, VOID, 1,    2, //
+                                       VOID, VOID, 3,    VOID, VOID, VOID, VOID, VOID};
+    const Picture picture = draw(grid(4, 4), cells, 2);
+    ASSERT_EQ(picture.width, 2);
+    EXPECT_EQ(pixel(picture, 0, 1).a, 255); // south-west
+    EXPECT_EQ(pixel(picture, 0, 0).a, 255); // north-west: 1 and 2
+    EXPECT_EQ(pixel(picture, 1, 0).a, 255); // north-east: 3
+    EXPECT_EQ(pixel(picture, 1, 1).a, 0);   // south-east
+}
+
+TEST(DtminfoPicture, PicturesOfHostileValuesStayDrawable) {
+    // Extremes, infinities and NaN; nothing valid at all.
+    const double big = 1.7976931348623157e308;
+    for (const std::vector<double>& cells : std::vector<std::vector<double>>{
+             {big, -big, INFINITY, NAN}, {VOID, VOID, VOID, VOID}, {7, 7, 7, 7}}) {
+        const Picture picture = draw(grid(2, 2), cells);
+        EXPECT_EQ(picture.rgba.size(), 16u);
+    }
+}
+
+TEST(DtminfoStatistics, CountsVoidsAndNonFiniteCellsApart) {
+    CellStatisticsBuilder builder(-1.0);
+    const std::vector<double> first = {-1, 0, 5, NAN};
+    const std::vector<double> second = {INFINITY, 3, -1, -2};
+    builder.add(first);
+    builder.add(second);
+    const CellStatistics s = builder.result();
+    EXPECT_EQ(s.valid, 4u);
+    EXPECT_EQ(s.voids, 2u);
+    EXPECT_EQ(s.not_finite, 2u);
+    EXPECT_EQ(s.minimum, -2);
+    EXPECT_EQ(s.maximum, 5);
+    EXPECT_EQ(s.mean, 1.5);
+    EXPECT_EQ(s.positive, 2u);
+    EXPECT_EQ(s.positive_minimum, 3);
+    EXPECT_EQ(s.positive_maximum, 5);
+
+    // Without a void value every finite cell counts; the mean of the
+    // largest values stays finite.
+    CellStatisticsBuilder plain(std::nullopt);
+    const double big = 1.7976931348623157e308;
+    const std::vector<double> cells = {-1, big, big};
+    plain.add(cells);
+    EXPECT_EQ(plain.result().valid, 3u);
+    EXPECT_TRUE(std::isfinite(plain.result().mean));
+}

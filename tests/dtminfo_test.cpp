@@ -1,0 +1,325 @@
+// dtminfo run on DTM files the tests write, and on the samples as the two
+// converters turn them out.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <png.h>
+#include <sys/stat.h>
+
+#include "dtm_header.hpp"
+#include "test_files.hpp"
+
+using namespace testing_support;
+
+namespace {
+
+RunResult dtminfo(const TempDir& dir, const std::vector<std::string>& arguments) {
+    return run_program(DTMINFO_PATH, arguments, dir.path());
+}
+
+const std::string BANNER = "\nDTM File Information Utility -- Version 1.00\n\n";
+
+DtmHeader header(float version, std::int16_t data_type, std::int32_t columns, std::int32_t rows) {
+    DtmHeader h;
+    set_dtm_signature(h);
+    set_dtm_description(h, "RIDGE USGS DEM");
+    h.version = version;
+    h.x_origin = 277500;
+    h.y_origin = 5317500.5;
+    h.x_spacing = 30;
+    h.y_spacing = 10;
+    h.column_count = columns;
+    h.row_count = rows;
+    h.xy_units = 1;
+    h.z_units = 0;
+    h.data_type = data_type;
+    h.coord_system = 1;
+    h.coord_zone = 10;
+    return h;
+}
+
+template <typename T>
+std::string dtm(const DtmHeader& h, const std::vector<T>& cells) {
+    const auto bytes = serialize_dtm_header(h);
+    std::string out(bytes.begin(), bytes.end());
+    out.append(40, '\0');
+    for (const T value : cells) {
+        char raw[sizeof(T)];
+        std::memcpy(raw, &value, sizeof(T));
+        out.append(raw, sizeof(T));
+    }
+    return out;
+}
+
+struct Png {
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint8_t> rgba;
+    int alpha(int x, int y) const {
+        return rgba[(static_cast<std::size_t>(y) * width + x) * 4 + 3];
+    }
+    int brightness(int x, int y) const {
+        const std::uint8_t* p = &rgba[(static_cast<std::size_t>(y) * width + x) * 4];
+        return p[0] + p[1] + p[2];
+    }
+};
+
+Png read_png(const std::string& path) {
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    Png png;
+    if (png_image_begin_read_from_file(&image, path.c_str()) == 0) {
+        ADD_FAILURE() << "not a PNG file: " << path;
+        return png;
+    }
+    image.format = PNG_FORMAT_RGBA;
+    png.width = static_cast<int>(image.width);
+    png.height = static_cast<int>(image.height);
+    png.rgba.resize(PNG_IMAGE_SIZE(image));
+    if (png_image_finish_read(&image, nullptr, png.rgba.data(), 0, nullptr) == 0) {
+        ADD_FAILURE() << "cannot read " << path << ": " << image.message;
+    }
+    return png;
+}
+
+} // namespace
+
+TEST(Dtminfo, DescribesATaverlinFileFieldByField) {
+    TempDir dir;
+    DtmHeader h = header(2.0f, DTM_INT16, 3, 2);
+    h.z_min = 5;
+    h.z_max = 12;
+    write_file(dir.file("ridge.dtm"), dtm<std::int16_t>(h, {-1, 5, 0, 7, -1, 12}));
+    const RunResult run = dtminfo(dir, {"ridge.dtm"});
+    EXPECT_EQ(run.exit_status, 0);
+    EXPECT_EQ(run.out,
+              BANNER +
+                  "DTM file:           ridge.dtm\n"
+                  "Signature:          VORDA-PC BINARY .DTM\n"
+                  "Description:        \"RIDGE USGS DEM\"\n"
+                  "Version:            2.00, as TAVERLIN writes it\n"
+                  "Cell type:          int16 (code 0), 2 bytes a cell\n"
+                  "Void value:         -1 (TAVERLIN's void value, also stored for elevations "
+                  "below 0)\n"
+                  "Grid:               3 columns (west to east) x 2 rows (south to north), 6 "
+                  "cells\n"
+                  "X origin:           277500 meters (X of column 0, the westernmost)\n"
+                  "Y origin:           5317500.5 meters (Y of row 0, the southernmost)\n"
+                  "X spacing:          30 meters\n"
+                  "Y spacing:          10 meters\n"
+                  "Extent:             X 277500 to 277560, Y 5317500.5 to 5317510.5 meters\n"
+                  "Elevation range:    5 to 12 feet\n"
+                  "Rotation:           0\n"
+                  "XY units:           meters (code 1)\n"
+                  "Z units:            feet (code 0)\n"
+                  "Coordinate system:  UTM (code 1), zone 10\n"
+                  "File length:        212 bytes = 200 + 3 x 2 cells x 2 bytes, complete\n"
+                  "Reserved bytes:     zero\n"
+                  "\n"
+                  "Valid cells:        4\n"
+                  "Void cells:         2\n"
+                  "Minimum:            0 feet\n"
+                  "Maximum:            12 feet\n"
+                  "Mean:               6 feet\n"
+                  "Header range:       matches the cells above 0, the range TAVERLIN records\n");
+}
+
+TEST(Dtminfo, FollowsEachWritersConventions) {
+    TempDir dir;
+    // BRISKEL: -32767 voids, a range copied from the grid's header.
+    DtmHeader h = header(3.0f, DTM_FLOAT32, 2, 2);
+    h.z_min = -0.1;
+    h.z_max = 7.5;
+    write_file(dir.file("g.dtm"), dtm<float>(h, {-32767.0f, -0.1f, 7.5f, NAN}));
+    RunResult run = dtminfo(dir, {"g.dtm"});
+    EXPECT_EQ(run.exit_status, 0);
+    EXPECT_NE(run.out.find("Void value:         -32767 (BRISKEL's void value)\n"),
+              std::string::npos);
+    EXPECT_NE(run.out.find("Valid cells:        2\nVoid cells:         1\n"
+                           "NaN or infinite:    1\n"),
+              std::string::npos);
+    EXPECT_NE(run.out.find("Header range:       matches the valid cells\n"), std::string::npos);
+
+    // Another version: no void value unless /V gives one.
+    h = header(1.5f, DTM_FLOAT64, 1, 3);
+    h.z_max = 4;
+    write_file(dir.file("v.dtm"), dtm<double>(h, {-9999, 2, 4}));
+    run = dtminfo(dir, {"v.dtm"});
+    EXPECT_NE(run.out.find("Version:            1.50, written by neither TAVERLIN (2.00) nor "
+                           "BRISKEL (3.00)\n"
+                           "Cell type:          float64 (code 3), 8 bytes a cell\n"
+                           "Void value:         none (no void value is known; /V gives one)\n"),
+              std::string::npos);
+    EXPECT_NE(run.out.find("Valid cells:        3\nMinimum:            -9999 feet\n"),
+              std::string::npos);
+    EXPECT_NE(run.out.find("differs from the valid cells (-9999 to 4)\n"), std::string::npos);
+    run = dtminfo(dir, {"v.dtm", "-v-9999"});
+    EXPECT_NE(run.out.find("Void value:         -9999 (from /V)\n"), std::string::npos);
+    EXPECT_NE(run.out.find("Valid cells:        2\nVoid cells:         1\n"), std::string::npos);
+}
+
+TEST(Dtminfo, FaultyFilesEndWithTheirErrorLine) {
+    TempDir dir;
+    const std::string good = dtm<std::int16_t>(header(2.0f, DTM_INT16, 2, 2), {1, 2, 3, 4});
+    std::string unknown_type = good;
+    unknown_type[154] = 9;
+    struct Case {
+        std::string bytes;
+        std::string error;
+        bool header_shown;
+    };
+    const std::vector<Case> cases = {
+        {"DSAA 2 2", "Not a DTM file (it does not begin with \"VORDA-PC BINARY .DTM\"): f.dtm",
+         false},
+        {good.substr(0, 100), "DTM file ends inside its 160-byte header (100 bytes): f.dtm", false},
+        {unknown_type, "Unknown cell type code 9 in DTM file: f.dtm", true},
+        {good.substr(0, 207),
+         "DTM file is 207 bytes long, 1 short of the 208 its header calls for: f.dtm", true},
+        {good + "xy", "DTM file is 210 bytes long, 2 more than the 208 its header calls for: f.dtm",
+         true},
+    };
+    for (const Case& c : cases) {
+        write_file(dir.file("f.dtm"), c.bytes);
+        const RunResult run = dtminfo(dir, {"f.dtm", "/ipicture.png"});
+        EXPECT_EQ(run.exit_status, 1) << c.error;
+        EXPECT_TRUE(run.out.ends_with(error_line(c.error))) << run.out;
+        EXPECT_EQ(run.out.find("DTM file:") != std::string::npos, c.header_shown) << c.error;
+        EXPECT_FALSE(file_exists(dir.file("picture.png"))) << c.error;
+        // Quiet: the error line alone.
+        EXPECT_EQ(dtminfo(dir, {"f.dtm", "/Q"}).out, error_line(c.error));
+    }
+}
+
+TEST(Dtminfo, CommandLineFaultsShowTheUsageText) {
+    TempDir dir;
+    const RunResult usage = dtminfo(dir, {});
+    EXPECT_EQ(usage.exit_status, 1);
+    EXPECT_TRUE(usage.out.starts_with("DTMINFO usage:\n   DTMINFO source [/Ipicture /Wpixels"));
+    EXPECT_EQ(dtminfo(dir, {"/?"}).out, usage.out);
+    EXPECT_EQ(dtminfo(dir, {"-h"}).out, usage.out);
+
+    write_file(dir.file("a.dtm"), dtm<std::int16_t>(header(2.0f, DTM_INT16, 1, 1), {5}));
+    RunResult run = dtminfo(dir, {"a.dtm", "/w0", "/W16385", "/w2.5", "/vx", "/i", "/k", "b"});
+    EXPECT_EQ(run.exit_status, 1);
+    EXPECT_EQ(run.out, error_line("Bad command line argument: /w0") +
+                           error_line("Bad command line argument: /W16385") +
+                           error_line("Bad command line argument: /w2.5") +
+                           error_line("Bad command line argument: /vx") +
+                           error_line("Bad command line argument: /i") +
+                           error_line("Bad command line argument: /k") +
+                           error_line("Bad command line") + usage.out);
+    run = dtminfo(dir, {"missing.dtm"});
+    EXPECT_EQ(run.out, error_line("Source file not found: missing.dtm") + usage.out);
+    run = dtminfo(dir, {"a.dtm", "/Ia.dtm"});
+    EXPECT_EQ(run.out, error_line("Source file name and destination file name cannot be the same") +
+                           usage.out);
+    // A name that starts with '/' is a file when there is one.
+    run = dtminfo(dir, {dir.file("a.dtm"), "/q"});
+    EXPECT_EQ(run.exit_status, 0);
+    EXPECT_EQ(run.out, "");
+}
+
+TEST(Dtminfo, PictureIsNorthUpAndNotMirrored) {
+    TempDir dir;
+    // Four columns of three rows, file order column by column from the south:
+    // a peak in the north-west corner, a void in the south-east one, the
+    // cells far apart so that the shading stays flat.
+    DtmHeader h = header(3.0f, DTM_FLOAT32, 4, 3);
+    h.x_spacing = h.y_spacing = 1e6;
+    write_file(dir.file("peak.dtm"),
+               dtm<float>(h, {10, 10, 900, 10, 10, 10, 10, 10, 10, -32767, 10, 10}));
+    RunResult run = dtminfo(dir, {"peak.dtm", "/Ipeak.png", "/Q"});
+    ASSERT_EQ(run.exit_status, 0) << run.out;
+    Png png = read_png(dir.file("peak.png"));
+    ASSERT_EQ(png.width, 4);
+    ASSERT_EQ(png.height, 3);
+    EXPECT_EQ(png.alpha(3, 2), 0);
+    for (int y = 0; y < 3; ++y) {
+        for (int x = 0; x < 4; ++x) {
+            if ((x == 0 && y == 0) || (x == 3 && y == 2)) {
+                continue;
+            }
+            EXPECT_EQ(png.alpha(x, y), 255) << x << "," << y;
+            EXPECT_GT(png.brightness(0, 0), png.brightness(x, y) + 150) << x << "," << y;
+        }
+    }
+
+    // Twice the size: every cell a square of 2 x 2 pixels.
+    run = dtminfo(dir, {"peak.dtm", "/Ipeak.png", "/W8"});
+    EXPECT_NE(run.out.find("\nPicture:            peak.png, 8 x 6 pixels, 2 x 2 pixels a cell, "
+                           "north up\n"),
+              std::string::npos);
+    png = read_png(dir.file("peak.png"));
+    ASSERT_EQ(png.width, 8);
+    EXPECT_EQ(png.alpha(6, 4) + png.alpha(7, 5), 0);
+    EXPECT_EQ(png.alpha(5, 5), 255);
+    EXPECT_EQ(png.brightness(1, 1), png.brightness(0, 0));
+}
+
+TEST(Dtminfo, PictureFailuresLeaveOtherFilesAlone) {
+    TempDir dir;
+    write_file(dir.file("a.dtm"), dtm<std::int16_t>(header(2.0f, DTM_INT16, 2, 1), {5, 6}));
+    RunResult run = dtminfo(dir, {"a.dtm", "/I/dev/full", "/Q"});
+    EXPECT_EQ(run.exit_status, 1);
+    EXPECT_EQ(run.out, error_line("Cannot write picture file: /dev/full"));
+    struct stat device {};
+    ASSERT_EQ(::stat("/dev/full", &device), 0);
+    EXPECT_TRUE(S_ISCHR(device.st_mode));
+
+    run = dtminfo(dir, {"a.dtm", "/I" + dir.path(), "/Q"});
+    EXPECT_EQ(run.out, error_line("Cannot write picture file: " + dir.path()));
+
+    write_file(dir.file("empty.dtm"), dtm<std::int16_t>(header(2.0f, DTM_INT16, 0, 5), {}));
+    run = dtminfo(dir, {"empty.dtm", "/Iempty.png", "/Q"});
+    EXPECT_EQ(run.out, error_line("A grid without cells has no picture: empty.dtm"));
+    EXPECT_FALSE(file_exists(dir.file("empty.png")));
+    EXPECT_EQ(dtminfo(dir, {"empty.dtm", "/Q"}).exit_status, 0);
+}
+
+// The samples through both converters: the three grid layouts agree cell
+// for cell, and the DEM holds the land of the same grid.
+TEST(Dtminfo, DescribesTheConvertedSamples) {
+    TempDir dir;
+    const std::string samples = SAMPLES_DIR;
+    ASSERT_EQ(
+        run_program(TAVERLIN_PATH, {samples + "/topobathy_utm10.dem", "dem.dtm", "/Q"}, dir.path())
+            .exit_status,
+        0);
+    RunResult run = dtminfo(dir, {"dem.dtm", "/Idem.png"});
+    EXPECT_EQ(run.exit_status, 0);
+    for (const char* line :
+         {"Grid:               199 columns (west to east) x 150 rows (south to north), 29850 "
+          "cells\n",
+          "Coordinate system:  UTM (code 1), zone 10\n", "Valid cells:        17669\n",
+          "Void cells:         12181\n", "Maximum:            2174 meters\n",
+          "Header range:       matches the cells above 0, the range TAVERLIN records\n"}) {
+        EXPECT_NE(run.out.find(line), std::string::npos) << line;
+    }
+    std::string grid_description;
+    for (const char* layout : {"dsaa", "dsbb", "dsrb"}) {
+        const std::string grid = samples + "/topobathy_utm10_" + layout + ".grd";
+        ASSERT_EQ(
+            run_program(BRISKEL_PATH, {grid, "g.dtm", "m", "m", "/pm", "/em", "/Q"}, dir.path())
+                .exit_status,
+            0);
+        run = dtminfo(dir, {"g.dtm"});
+        EXPECT_EQ(run.exit_status, 0);
+        // Only the description (the source's name) and the header's range
+        // (the layout's own precision) differ.
+        std::string described = run.out.substr(run.out.find("Version:"));
+        const std::size_t range = described.find("Elevation range:");
+        described.erase(range, described.find('\n', range) - range);
+        if (grid_description.empty()) {
+            grid_description = described;
+        }
+        EXPECT_EQ(described, grid_description) << layout;
+    }
+    for (const char* line : {"Valid cells:        28820\n", "Void cells:         1030\n",
+                             "Header range:       matches the valid cells\n"}) {
+        EXPECT_NE(grid_description.find(line), std::string::npos) << line;
+    }
+    const Png png = read_png(dir.file("dem.png"));
+    EXPECT_EQ(png.width, 199);
+    EXPECT_EQ(png.height, 150);
+}
