@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "briskel_run.hpp"
+#include "dtm_reader.hpp"
 
 using namespace briskel_test;
 
@@ -107,12 +108,12 @@ TEST(BriskelConversion, AsciiCountsTakeOctalAndHexadecimal) {
     write_file(dir.file("g.grd"), text);
     const RunResult run = briskel(dir, {"g.grd", "g.dtm", "f", "f"});
     EXPECT_EQ(run.out, BANNER + summary("g.grd", "g.dtm", 16, 8) + "Done!\n");
-    const std::string dtm = read_file(dir.file("g.dtm"));
-    ASSERT_EQ(dtm.size(), 200u + 4 * 128);
-    EXPECT_EQ(le_int32(dtm, 142), 8);
-    EXPECT_EQ(le_int32(dtm, 146), 16);
-    EXPECT_EQ(le_float32(dtm, 204), 9.0f);          // column 0, row 1
-    EXPECT_EQ(le_float32(dtm, 200 + 4 * 16), 2.0f); // column 1, row 0
+    DtmFile dtm;
+    ASSERT_EQ(read_dtm_file(dir.file("g.dtm"), dtm), DtmReadStatus::ok);
+    EXPECT_EQ(dtm.header.column_count, 8);
+    EXPECT_EQ(dtm.header.row_count, 16);
+    EXPECT_EQ(dtm.cell(0, 1), 9.0);
+    EXPECT_EQ(dtm.cell(1, 0), 2.0);
 }
 
 TEST(BriskelConversion, GridWithoutRowsWritesOnlyTheHeader) {

@@ -8,6 +8,7 @@
 #include <cmath>
 #include <fstream>
 
+#include "dtm_reader.hpp"
 #include "taverlin_run.hpp"
 
 using namespace taverlin_test;
@@ -30,10 +31,11 @@ TEST(TaverlinConversion, PrintsProgressSummaryAndCompletion) {
                            summary("a.dem", "a.dtm", "a.HDR") +
                            progress("Reformatting DEM file", 21) +
                            "Format conversion complete\n\n");
-    const std::string dtm = read_file(dir.file("a.dtm"));
-    ASSERT_EQ(dtm.size(), 200u + 2 * 21);
-    for (int i = 0; i < 21; ++i) {
-        EXPECT_EQ(le_int16(dtm, 200 + 2 * i), i + 1);
+    DtmFile dtm;
+    ASSERT_EQ(read_dtm_file(dir.file("a.dtm"), dtm), DtmReadStatus::ok);
+    ASSERT_EQ(dtm.header.column_count, 21);
+    for (int c = 0; c < 21; ++c) {
+        EXPECT_EQ(dtm.cell(c, 0), c + 1);
     }
 }
 
@@ -150,13 +152,11 @@ TEST(TaverlinConversion, CutsAProfileThatOverrunsItsColumn) {
                     make_profile(2, y, {3}, 3)};
     write_file(dir.file("a.dem"), build_dem(dem));
     ASSERT_EQ(taverlin(dir, {"a.dem", "a.dtm", "/Q"}).exit_status, 0);
-    const std::string dtm = read_file(dir.file("a.dtm"));
-    ASSERT_EQ(le_int32(dtm, 146), 5);
-    ASSERT_EQ(dtm.size(), 200u + 2 * 15);
-    const std::vector<int> cells = {1, -1, -1, -1, -1, -1, -1, -1, -1, 7, 3, -1, -1, -1, -1};
-    for (std::size_t i = 0; i < cells.size(); ++i) {
-        EXPECT_EQ(le_int16(dtm, 200 + 2 * i), cells[i]) << i;
-    }
+    DtmFile dtm;
+    ASSERT_EQ(read_dtm_file(dir.file("a.dtm"), dtm), DtmReadStatus::ok);
+    ASSERT_EQ(dtm.header.row_count, 5);
+    EXPECT_EQ(dtm.cells,
+              (std::vector<double>{1, -1, -1, -1, -1, -1, -1, -1, -1, 7, 3, -1, -1, -1, -1}));
 }
 
 TEST(TaverlinConversion, WritesHeaderReportWithValuesAsRead) {
@@ -236,9 +236,11 @@ TEST(TaverlinConversion, SettlesUnitCodesMissingFromTheDem) {
                                        names[c.xy], names[c.z]) +
                                "Format conversion complete\n\n")
             << testing::PrintToString(c.options) << " input " << testing::PrintToString(c.input);
-        const std::string dtm = read_file(dir.file("a.dtm"));
-        EXPECT_EQ(le_int16(dtm, 150), c.xy - 1);
-        EXPECT_EQ(le_int16(dtm, 152), c.z - 1);
+        DtmHeader header;
+        DtmFileFacts facts;
+        ASSERT_EQ(read_dtm_header(dir.file("a.dtm"), header, facts), DtmReadStatus::ok);
+        EXPECT_EQ(header.xy_units, c.xy - 1);
+        EXPECT_EQ(header.z_units, c.z - 1);
         EXPECT_NE(read_file(dir.file("a.HDR"))
                       .find("Measurement units...XY:     " + std::to_string(c.xy) +
                             "  Z:     " + std::to_string(c.z) + "\n"),
@@ -250,7 +252,8 @@ TEST(TaverlinConversion, SampleDemMatchesItsSurferGrid) {
     TempDir dir;
     write_file(dir.file("sample.dem"), read_file(SAMPLES_DIR "/topobathy_utm10.dem"));
     ASSERT_EQ(taverlin(dir, {"sample.dem", "sample.dtm", "/Q"}).exit_status, 0);
-    const std::string dtm = read_file(dir.file("sample.dtm"));
+    DtmFile dtm;
+    ASSERT_EQ(read_dtm_file(dir.file("sample.dtm"), dtm), DtmReadStatus::ok);
 
     std::ifstream grid(SAMPLES_DIR "/topobathy_utm10_dsaa.grd");
     std::string tag;
@@ -259,20 +262,19 @@ TEST(TaverlinConversion, SampleDemMatchesItsSurferGrid) {
     grid >> tag >> columns >> rows >> x_low >> x_high >> y_low >> y_high >> z_low >> z_high;
     ASSERT_EQ(tag, "DSAA");
     ASSERT_EQ(std::make_pair(columns, rows), std::make_pair(199, 150));
-    ASSERT_EQ(le_int32(dtm, 142), columns);
-    ASSERT_EQ(le_int32(dtm, 146), rows);
-    ASSERT_EQ(dtm.size(), 200u + 2u * columns * rows);
-    EXPECT_EQ(le_float64(dtm, 86), x_low);
-    EXPECT_EQ(le_float64(dtm, 94), y_low);
-    EXPECT_NEAR(le_float64(dtm, 110), z_high, 1.0);
-    EXPECT_GE(le_float64(dtm, 102), 1.0);
+    ASSERT_EQ(dtm.header.column_count, columns);
+    ASSERT_EQ(dtm.header.row_count, rows);
+    EXPECT_EQ(dtm.header.x_origin, x_low);
+    EXPECT_EQ(dtm.header.y_origin, y_low);
+    EXPECT_NEAR(dtm.header.z_max, z_high, 1.0);
+    EXPECT_GE(dtm.header.z_min, 1.0);
 
     int mismatches = 0;
     for (int r = 0; r < rows; ++r) {
         for (int c = 0; c < columns; ++c) {
             double node = 0;
             ASSERT_TRUE(grid >> node);
-            const int cell = le_int16(dtm, 200 + 2 * (static_cast<std::size_t>(c) * rows + r));
+            const double cell = dtm.cell(c, r);
             // The DEM holds the node in whole meters; negatives become voids.
             const bool ok = node >= 1.70141e38 || node < -1.5
                                 ? cell == -1
