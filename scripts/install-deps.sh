@@ -10,6 +10,10 @@ command -v make >/dev/null 2>&1 || missing+=(make)
 [ -f /usr/include/gtest/gtest.h ] || missing+=(libgtest-dev)
 [ -f /usr/include/png.h ] || missing+=(libpng-dev)
 [ -d /usr/src/googletest ] || [ -f /usr/lib/x86_64-linux-gnu/libgtest.a ] || missing+=(googletest)
+# groff formats the man pages in their check.
+command -v groff >/dev/null 2>&1 || missing+=(groff-base)
+# dpkg-shlibdeps works out the Debian package's dependencies (cpack -G DEB).
+command -v dpkg-shlibdeps >/dev/null 2>&1 || missing+=(dpkg-dev)
 # "fuzz": clang and its libFuzzer and sanitizer runtimes as well.
 if [ "${1:-}" = fuzz ]; then
     command -v clang++ >/dev/null 2>&1 || missing+=(clang)

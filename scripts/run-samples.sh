@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Builds the converters and converts the shipped sample DEM and Surfer grids
-# into out/.
+# Builds the converters, converts the shipped sample DEM and Surfer grids
+# into out/, and describes each DTM file with dtminfo, with a picture
+# (out/*.png; the README shows these).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/build.sh
@@ -11,5 +12,8 @@ for layout in dsaa dsbb dsrb; do
     ../build/release/grid_import/briskel "../samples/topobathy_utm10_$layout.grd" \
         "topobathy_utm10_$layout.dtm" m m /pm /em /sutm /z10
 done
+for dtm in topobathy_utm10 topobathy_utm10_dsaa topobathy_utm10_dsbb topobathy_utm10_dsrb; do
+    ../build/release/dtm_info/dtminfo "$dtm.dtm" "/I$dtm.png" /W600
+done
 echo "Written in out/:"
-ls -l ./*.dtm ./*.HDR
+ls -l ./*.dtm ./*.HDR ./*.png
