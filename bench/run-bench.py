@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Times taverlin and briskel on large generated inputs against cp and gdal_translate.
+"""Times taverlin and briskel on large generated inputs against cp and gdal_translate, and dtminfo on their DTM files.
 
 Run from anywhere in the repository:
 
@@ -31,6 +31,7 @@ REPO = Path(__file__).resolve().parent.parent
 RELEASE = REPO / "build" / "release"
 TAVERLIN = RELEASE / "dem_import" / "taverlin"
 BRISKEL = RELEASE / "grid_import" / "briskel"
+DTMINFO = RELEASE / "dtm_info" / "dtminfo"
 MAKE_INPUTS = RELEASE / "bench" / "bench_make_inputs"
 PEAK_RSS = RELEASE / "bench" / "bench_peak_rss"
 
@@ -211,6 +212,42 @@ def time_input(i, work, gdal, runs):
     return results
 
 
+def time_dtminfo(work, runs):
+    """dtminfo on the DTM files of the DEM and the Surfer 7 grid: describing alone, then
+    describing and drawing the picture (one pixel a cell up to 4096); table lines."""
+    files = work / "dtm"
+    clear_outputs(files)
+    head = ["DTM file", "cells", "size MB", "describe median s", "cells/s (M)",
+            "with picture median s", "picture MB", "peak MB"]
+    lines = ["| " + " | ".join(head) + " |", "|" + "---|" * len(head)]
+    for i in (INPUTS[0], INPUTS[1]):
+        dtm = f"dtm/{i.stem}.dtm"
+        outcome = measure(i.tool_command(dtm), work)
+        if outcome.status != 0:
+            fail(f"{i.tool} failed on {i.name}:\n{outcome.log}")
+        say(f"timing dtminfo on {dtm}")
+        describe, picture = [], []
+        for n in range(runs):
+            for label, command, kept in (
+                    ("describe", [str(DTMINFO), dtm, "/Q"], describe),
+                    ("picture", [str(DTMINFO), dtm, "/Q", "/Idtm/picture.png"], picture)):
+                outcome = measure(command, work)
+                if outcome.status != 0:
+                    fail(f"dtminfo failed on {dtm}:\n{outcome.log}")
+                kept.append(outcome)
+                say(f"  run {n + 1}/{runs} {label:8} {outcome.seconds:7.2f} s "
+                    f"{outcome.peak_bytes / 1e6:8.1f} MB peak")
+        seconds = median_seconds(describe)
+        lines.append("| " + " | ".join([
+            f"{i.stem}.dtm ({i.tool})", str(i.cells), f"{(work / dtm).stat().st_size / 1e6:.0f}",
+            f"{seconds:.2f}", f"{i.cells / seconds / 1e6:.0f}",
+            f"{median_seconds(picture):.2f}",
+            f"{(work / 'dtm' / 'picture.png').stat().st_size / 1e6:.0f}",
+            f"{max(peak_mb(describe), peak_mb(picture)):.0f}"]) + " |")
+    shutil.rmtree(files, ignore_errors=True)
+    return lines
+
+
 def median_seconds(outcomes):
     return statistics.median(o.seconds for o in outcomes)
 
@@ -272,10 +309,11 @@ def main():
                         help="time taverlin and briskel of another build folder (of an "
                         "older version, say) instead of build/release")
     args = parser.parse_args()
-    global TAVERLIN, BRISKEL
+    global TAVERLIN, BRISKEL, DTMINFO
     if args.tools:
         TAVERLIN = args.tools.resolve() / "dem_import" / "taverlin"
         BRISKEL = args.tools.resolve() / "grid_import" / "briskel"
+        DTMINFO = args.tools.resolve() / "dtm_info" / "dtminfo"
     if args.runs < 1:
         parser.error("--runs must be at least 1")
     work = args.work.resolve()
@@ -304,6 +342,9 @@ def main():
     for i in INPUTS:
         say(f"timing {i.name}")
         results[i.name] = time_input(i, work, gdal if readable[i.name] else None, args.runs)
+    # An older build (--tools) may have no dtminfo.
+    dtminfo_lines = (time_dtminfo(work, args.runs) if DTMINFO.is_file()
+                     else [f"{DTMINFO} not built: dtminfo not timed"])
     load_after = load_average()
 
     lines = table(work, gdal, results)
@@ -327,6 +368,8 @@ def main():
         for label, outcomes in results[i.name].items():
             runs = ", ".join(f"{o.seconds:.2f} s {o.peak_bytes / 1e6:.0f} MB" for o in outcomes)
             notes.append(f"- {i.name} {label}: {runs}")
+    notes += ["", "dtminfo on the converted DTM files (medians; the picture one pixel a "
+              "cell, written with libpng's fast compression):", ""] + dtminfo_lines
     text = "\n".join(lines + notes) + "\n"
     say()
     say(text)

@@ -2,6 +2,21 @@
 
 #include <cmath>
 
+namespace {
+
+// Counts the cell into a range that holds `count` cells so far.
+void widen(std::uint64_t& count, double& minimum, double& maximum, double cell) {
+    if (count++ == 0) {
+        minimum = maximum = cell;
+    } else if (cell < minimum) {
+        minimum = cell;
+    } else if (cell > maximum) {
+        maximum = cell;
+    }
+}
+
+} // namespace
+
 void CellStatisticsBuilder::add(std::span<const double> cells) {
     for (const double cell : cells) {
         if (!std::isfinite(cell)) {
@@ -12,23 +27,9 @@ void CellStatisticsBuilder::add(std::span<const double> cells) {
             ++sums_.voids;
             continue;
         }
-        if (sums_.valid == 0) {
-            sums_.minimum = sums_.maximum = cell;
-        } else if (cell < sums_.minimum) {
-            sums_.minimum = cell;
-        } else if (cell > sums_.maximum) {
-            sums_.maximum = cell;
-        }
-        ++sums_.valid;
+        widen(sums_.valid, sums_.minimum, sums_.maximum, cell);
         if (cell > 0.0) {
-            if (sums_.positive == 0) {
-                sums_.positive_minimum = sums_.positive_maximum = cell;
-            } else if (cell < sums_.positive_minimum) {
-                sums_.positive_minimum = cell;
-            } else if (cell > sums_.positive_maximum) {
-                sums_.positive_maximum = cell;
-            }
-            ++sums_.positive;
+            widen(sums_.positive, sums_.positive_minimum, sums_.positive_maximum, cell);
         }
         const long double value = cell;
         const long double total = sum_ + value;

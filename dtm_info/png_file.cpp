@@ -17,6 +17,9 @@ bool write_png_file(const std::string& path, const Picture& picture) {
     image.width = static_cast<png_uint_32>(picture.width);
     image.height = static_cast<png_uint_32>(picture.height);
     image.format = PNG_FORMAT_RGBA;
+    // Quicker compression: pictures of large grids compress several times
+    // faster for files a few per cent larger.
+    image.flags = PNG_IMAGE_FLAG_FAST;
     const bool written =
         png_image_write_to_stdio(&image, file.get(), 0, picture.rgba.data(), 0, nullptr) != 0;
     png_image_free(&image);

@@ -70,7 +70,7 @@ void PictureBuilder::finish_band() {
             // Held as float32, the largest magnitudes kept at its limits.
             constexpr double LIMIT = std::numeric_limits<float>::max();
             const double mean = band_sums_[i] / band_counts_[i];
-            blocks_[static_cast<std::size_t>(band * block_rows_ + r)] =
+            blocks_[static_cast<std::size_t>(r * block_columns_ + band)] =
                 static_cast<float>(std::isnan(mean) ? 0.0 : std::clamp(mean, -LIMIT, LIMIT));
         }
         band_sums_[i] = 0.0;
@@ -79,7 +79,7 @@ void PictureBuilder::finish_band() {
 }
 
 float PictureBuilder::elevation(std::int64_t column, std::int64_t row) const {
-    return blocks_[static_cast<std::size_t>(column * block_rows_ + row)];
+    return blocks_[static_cast<std::size_t>(row * block_columns_ + column)];
 }
 
 namespace {
@@ -175,8 +175,9 @@ Picture PictureBuilder::render() const {
         return static_cast<double>(std::isnan(z) ? centre : z);
     };
     const int n = scale_.pixels_per_cell;
-    for (std::int64_t c = 0; c < block_columns_; ++c) {
-        for (std::int64_t r = 0; r < block_rows_; ++r) {
+    // Row by row, so that the picture is written in order.
+    for (std::int64_t r = 0; r < block_rows_; ++r) {
+        for (std::int64_t c = 0; c < block_columns_; ++c) {
             const float z = elevation(c, r);
             if (std::isnan(z)) {
                 continue;

@@ -51,7 +51,7 @@ class PictureBuilder {
     PictureScale scale_;
     std::int64_t block_columns_ = 0; // of the reduced grid
     std::int64_t block_rows_ = 0;
-    std::vector<float> blocks_; // reduced grid, column-major, south to north; NaN = void
+    std::vector<float> blocks_; // reduced grid, row by row from the south; NaN = void
     std::vector<double> band_sums_;
     std::vector<std::uint32_t> band_counts_;
     std::int64_t column_ = 0;
