@@ -214,7 +214,7 @@ def time_input(i, work, gdal, runs):
 
 def time_dtminfo(work, runs):
     """dtminfo on the DTM files of the DEM and the Surfer 7 grid: describing alone, then
-    describing and drawing the picture (one pixel a cell up to 4096); table lines."""
+    describing and drawing the default picture (at most 4096 pixels a side); table lines."""
     files = work / "dtm"
     clear_outputs(files)
     head = ["DTM file", "cells", "size MB", "describe median s", "cells/s (M)",
@@ -368,8 +368,8 @@ def main():
         for label, outcomes in results[i.name].items():
             runs = ", ".join(f"{o.seconds:.2f} s {o.peak_bytes / 1e6:.0f} MB" for o in outcomes)
             notes.append(f"- {i.name} {label}: {runs}")
-    notes += ["", "dtminfo on the converted DTM files (medians; the picture one pixel a "
-              "cell, written with libpng's fast compression):", ""] + dtminfo_lines
+    notes += ["", "dtminfo on the converted DTM files (medians; the default picture, at "
+              "most 4096 pixels a side, written with libpng's fast compression):", ""] + dtminfo_lines
     text = "\n".join(lines + notes) + "\n"
     say()
     say(text)
