@@ -248,10 +248,15 @@ std::string describe_header(const std::string& path, const DtmHeader& header,
     text += report_line("Rotation:", format_number(header.rotation));
     text += report_line("XY units:", format_text("%s (code %d)", unit_word(xy), xy));
     text += report_line("Z units:", format_text("%s (code %d)", unit_word(z), z));
-    text +=
-        report_line("Coordinate system:", format_text("%s (code %d), zone %d",
-                                                      coordinate_system_name(header.coord_system),
-                                                      header.coord_system, header.coord_zone));
+    // BRISKEL stores 0 when no system was given; TAVERLIN copies the DEM's
+    // code, where 0 is geographic.
+    const bool briskel =
+        convention.writer != nullptr && std::strcmp(convention.writer, "BRISKEL") == 0;
+    const char* system = header.coord_system == 0 && briskel
+                             ? "none given"
+                             : coordinate_system_name(header.coord_system);
+    text += report_line("Coordinate system:", format_text("%s (code %d), zone %d", system,
+                                                          header.coord_system, header.coord_zone));
     if (status == DtmReadStatus::ok || status == DtmReadStatus::too_short ||
         status == DtmReadStatus::too_long) {
         text += report_line("File length:", describe_length(header, facts));

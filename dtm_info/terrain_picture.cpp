@@ -29,8 +29,8 @@ PictureScale picture_scale(std::int32_t columns, std::int32_t rows, int side) {
 }
 
 PictureBuilder::PictureBuilder(const DtmHeader& header, std::optional<double> void_value,
-                               const PictureScale& scale)
-    : header_(header), void_value_(void_value), scale_(scale) {
+                               const PictureScale& scale, bool geographic)
+    : header_(header), void_value_(void_value), scale_(scale), geographic_(geographic) {
     const std::int64_t n = scale.cells_per_pixel;
     block_columns_ = (std::max<std::int64_t>(header.column_count, 0) + n - 1) / n;
     block_rows_ = (std::max<std::int64_t>(header.row_count, 0) + n - 1) / n;
@@ -152,12 +152,23 @@ Picture PictureBuilder::render() const {
     const float land_span = high - land_low;
 
     // Elevations in the planimetric unit, so that slopes are true.
-    const double z_to_xy =
-        header_.xy_units == DTM_FEET && header_.z_units == DTM_METERS   ? METERS_TO_FEET
-        : header_.xy_units == DTM_METERS && header_.z_units == DTM_FEET ? FEET_TO_METERS
-                                                                        : 1.0;
-    const double dx = usable_spacing(header_.x_spacing, scale_.cells_per_pixel);
-    const double dy = usable_spacing(header_.y_spacing, scale_.cells_per_pixel);
+    double z_to_xy = header_.xy_units == DTM_FEET && header_.z_units == DTM_METERS ? METERS_TO_FEET
+                     : header_.xy_units == DTM_METERS && header_.z_units == DTM_FEET
+                         ? FEET_TO_METERS
+                         : 1.0;
+    double dx = usable_spacing(header_.x_spacing, scale_.cells_per_pixel);
+    double dy = usable_spacing(header_.y_spacing, scale_.cells_per_pixel);
+    if (geographic_) {
+        // Spacing in arc-seconds: about 30.87 m of latitude each, and of
+        // longitude that times the cosine of the latitude.
+        constexpr double METERS_PER_ARC_SECOND = 30.87;
+        const double latitude =
+            (header_.y_origin + 0.5 * header_.row_count * header_.y_spacing) / 3600.0;
+        const double shrink = std::cos(latitude * 3.141592653589793 / 180.0);
+        dx *= METERS_PER_ARC_SECOND * (std::isfinite(shrink) ? std::max(shrink, 0.01) : 1.0);
+        dy *= METERS_PER_ARC_SECOND;
+        z_to_xy = header_.z_units == DTM_FEET ? FEET_TO_METERS : 1.0;
+    }
     // Wide cells flatten the relief; slopes are steepened by up to 10 times
     // for them (none at 30 units or less), so that hills still show.
     const double exaggeration = std::clamp(std::sqrt(std::min(dx, dy) / 30.0), 1.0, 10.0);

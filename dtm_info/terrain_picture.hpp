@@ -36,8 +36,10 @@ PictureScale picture_scale(std::int32_t columns, std::int32_t rows, int side);
 // north), keeps one block mean per pixel, and draws the picture at the end.
 class PictureBuilder {
   public:
+    // `geographic`: the spacing is in arc-seconds (a DEM in geographic
+    // coordinates), which the shading turns into meters.
     PictureBuilder(const DtmHeader& header, std::optional<double> void_value,
-                   const PictureScale& scale);
+                   const PictureScale& scale, bool geographic = false);
 
     void add(std::span<const double> cells);
     Picture render() const;
@@ -49,6 +51,7 @@ class PictureBuilder {
     DtmHeader header_;
     std::optional<double> void_value_;
     PictureScale scale_;
+    bool geographic_ = false;
     std::int64_t block_columns_ = 0; // of the reduced grid
     std::int64_t block_rows_ = 0;
     std::vector<float> blocks_; // reduced grid, row by row from the south; NaN = void

@@ -101,6 +101,27 @@ TEST(DtminfoPicture, PicturesOfHostileValuesStayDrawable) {
     }
 }
 
+TEST(DtminfoPicture, GeographicSpacingIsShadedInMeters) {
+    // A slope rising 10 m a column eastwards, on the equator: 3 arc-seconds
+    // are 92.61 m, so the geographic grid is shaded as the metric one.
+    const std::vector<double> cells = {0, 0, 0, 10, 10, 10, 20, 20, 20};
+    DtmHeader metric = grid(3, 3);
+    metric.xy_units = metric.z_units = 1;
+    metric.x_spacing = metric.y_spacing = 92.61;
+    DtmHeader geographic = metric;
+    geographic.x_spacing = geographic.y_spacing = 3;
+    const PictureScale scale = picture_scale(3, 3, 0);
+    PictureBuilder as_meters(metric, -32767.0, scale);
+    PictureBuilder as_arc_seconds(geographic, -32767.0, scale, true);
+    as_meters.add(cells);
+    as_arc_seconds.add(cells);
+    const Picture expected = as_meters.render();
+    const Picture drawn = as_arc_seconds.render();
+    for (std::size_t i = 0; i < expected.rgba.size(); ++i) {
+        EXPECT_NEAR(drawn.rgba[i], expected.rgba[i], 1) << i;
+    }
+}
+
 TEST(DtminfoStatistics, CountsVoidsAndNonFiniteCellsApart) {
     CellStatisticsBuilder builder(-1.0);
     const std::vector<double> first = {-1, 0, 5, NAN};
