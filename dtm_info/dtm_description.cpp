@@ -2,10 +2,10 @@
 
 #include <array>
 #include <charconv>
-#include <cstring>
 #include <limits>
 
 #include "console.hpp"
+#include "units.hpp"
 
 namespace {
 
@@ -29,11 +29,24 @@ const char* cell_type_name(int data_type) {
     }
 }
 
-// A value with the unit it is in, when the unit is known.
+const char* writer_name(DtmWriter writer) {
+    return writer == DtmWriter::taverlin ? "TAVERLIN" : "BRISKEL";
+}
+
+// A number's text followed by its unit, when the unit is known.
+std::string with_unit(const std::string& number, int unit) {
+    return unit == DTM_FEET || unit == DTM_METERS ? number + " " + unit_word(unit) : number;
+}
+
 std::string with_unit(double value, int unit) {
-    const char* word = unit_word(unit);
-    return std::strcmp(word, "unknown") == 0 ? format_number(value)
-                                             : format_number(value) + " " + word;
+    return with_unit(format_number(value), unit);
+}
+
+// TAVERLIN's range when no cell was above 0: the largest float64 and the
+// smallest positive one, as its search started.
+bool range_left_at_start(const DtmHeader& header) {
+    return header.z_min == std::numeric_limits<double>::max() &&
+           header.z_max == std::numeric_limits<double>::min();
 }
 
 // Printable text of a fixed, NUL-padded header field: up to its first NUL,
@@ -52,8 +65,8 @@ std::string field_text(const std::array<char, N>& field) {
 
 std::string describe_version(const DtmHeader& header, const DtmConvention& convention) {
     std::string text = format_text("%.2f", static_cast<double>(header.version));
-    if (convention.writer != nullptr) {
-        text += format_text(", as %s writes it", convention.writer);
+    if (convention.writer != DtmWriter::unknown) {
+        text += format_text(", as %s writes it", writer_name(convention.writer));
     } else {
         text += ", written by neither TAVERLIN (2.00) nor BRISKEL (3.00)";
     }
@@ -68,10 +81,10 @@ std::string describe_voids(const DtmConvention& convention) {
     if (convention.void_from_option) {
         return value + " (from /V)";
     }
-    if (std::strcmp(convention.writer, "TAVERLIN") == 0) {
+    if (convention.writer == DtmWriter::taverlin) {
         return value + " (TAVERLIN's void value, also stored for elevations below 0)";
     }
-    return format_text("%s (%s's void value)", value.c_str(), convention.writer);
+    return value + " (BRISKEL's void value)";
 }
 
 std::string describe_length(const DtmHeader& header, const DtmFileFacts& facts) {
@@ -102,15 +115,10 @@ std::string describe_length(const DtmHeader& header, const DtmFileFacts& facts) 
 // its start values), BRISKEL copies the grid's own header.
 std::string compare_range(const DtmHeader& header, const DtmConvention& convention,
                           const CellStatistics& statistics) {
-    const bool taverlin = convention.writer != nullptr &&
-                          std::strcmp(convention.writer, "TAVERLIN") == 0 &&
-                          !convention.void_from_option;
-    if (taverlin) {
+    if (convention.writer == DtmWriter::taverlin && !convention.void_from_option) {
         if (statistics.positive == 0) {
-            const bool start_values = header.z_min == std::numeric_limits<double>::max() &&
-                                      header.z_max == std::numeric_limits<double>::min();
-            return start_values ? "no cell above 0, none recorded, as TAVERLIN does"
-                                : "differs: no cell is above 0";
+            return range_left_at_start(header) ? "no cell above 0, none recorded, as TAVERLIN does"
+                                               : "differs: no cell is above 0";
         }
         if (header.z_min == statistics.positive_minimum &&
             header.z_max == statistics.positive_maximum) {
@@ -137,8 +145,7 @@ std::string compare_range(const DtmHeader& header, const DtmConvention& conventi
 }
 
 std::string describe_header_range(const DtmHeader& header) {
-    if (header.z_min == std::numeric_limits<double>::max() &&
-        header.z_max == std::numeric_limits<double>::min()) {
+    if (range_left_at_start(header)) {
         return "none recorded (the largest and the smallest positive float64)";
     }
     return format_number(header.z_min) + " to " + with_unit(header.z_max, header.z_units);
@@ -149,10 +156,10 @@ std::string describe_header_range(const DtmHeader& header) {
 DtmConvention dtm_convention(const DtmHeader& header, std::optional<double> void_option) {
     DtmConvention convention;
     if (header.version == TAVERLIN_VERSION) {
-        convention.writer = "TAVERLIN";
+        convention.writer = DtmWriter::taverlin;
         convention.void_value = TAVERLIN_VOID;
     } else if (header.version == BRISKEL_VERSION) {
-        convention.writer = "BRISKEL";
+        convention.writer = DtmWriter::briskel;
         convention.void_value = BRISKEL_VOID;
     }
     if (void_option) {
@@ -160,6 +167,10 @@ DtmConvention dtm_convention(const DtmHeader& header, std::optional<double> void
         convention.void_from_option = true;
     }
     return convention;
+}
+
+bool spacing_in_arc_seconds(const DtmHeader& header, const DtmConvention& convention) {
+    return header.coord_system == 0 && convention.writer == DtmWriter::taverlin;
 }
 
 std::string format_number(double value) {
@@ -250,9 +261,7 @@ std::string describe_header(const std::string& path, const DtmHeader& header,
     text += report_line("Z units:", format_text("%s (code %d)", unit_word(z), z));
     // BRISKEL stores 0 when no system was given; TAVERLIN copies the DEM's
     // code, where 0 is geographic.
-    const bool briskel =
-        convention.writer != nullptr && std::strcmp(convention.writer, "BRISKEL") == 0;
-    const char* system = header.coord_system == 0 && briskel
+    const char* system = header.coord_system == 0 && convention.writer == DtmWriter::briskel
                              ? "none given"
                              : coordinate_system_name(header.coord_system);
     text += report_line("Coordinate system:", format_text("%s (code %d), zone %d", system,
@@ -282,10 +291,7 @@ std::string describe_cells(const DtmHeader& header, const DtmConvention& convent
     if (statistics.valid > 0) {
         text += report_line("Minimum:", with_unit(statistics.minimum, z));
         text += report_line("Maximum:", with_unit(statistics.maximum, z));
-        text += report_line(
-            "Mean:",
-            format_text("%.8g", statistics.mean) +
-                (std::strcmp(unit_word(z), "unknown") == 0 ? "" : std::string(" ") + unit_word(z)));
+        text += report_line("Mean:", with_unit(format_text("%.8g", statistics.mean), z));
     }
     text += report_line("Header range:", compare_range(header, convention, statistics));
     return text;

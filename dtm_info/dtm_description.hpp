@@ -8,16 +8,23 @@
 #include "cell_statistics.hpp"
 #include "dtm_reader.hpp"
 
+enum class DtmWriter { unknown, taverlin, briskel };
+
 // Which tool's conventions a file follows, told by its version: TAVERLIN
 // writes 2.0 and -1 in void cells, BRISKEL 3.0 and -32767.
 struct DtmConvention {
-    const char* writer = nullptr; // nullptr: neither tool
+    DtmWriter writer = DtmWriter::unknown;
     std::optional<double> void_value;
     bool void_from_option = false;
 };
 
 // The convention of the header, with /V's value in place of the tool's.
 DtmConvention dtm_convention(const DtmHeader& header, std::optional<double> void_option);
+
+// True when the spacing is in arc-seconds: only TAVERLIN copies a reference
+// system code, the DEM's, where 0 is geographic; BRISKEL writes 0 when none
+// was given.
+bool spacing_in_arc_seconds(const DtmHeader& header, const DtmConvention& convention);
 
 // The shortest decimal text that reads back as the same double.
 std::string format_number(double value);

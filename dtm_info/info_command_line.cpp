@@ -35,14 +35,12 @@ bool apply_option(const std::string& word, InfoSettings& settings) {
         return false;
     case 'I':
     case 'i':
-        if (value.empty() || !check_path_length(value)) {
-            if (value.empty()) {
-                report_bad_argument(word);
-            }
+        if (value.empty()) {
+            report_bad_argument(word);
             return false;
         }
         settings.picture_path = value;
-        return true;
+        return check_path_length(value);
     case 'Q':
     case 'q':
         quiet_mode = true;

@@ -2,7 +2,6 @@
 // draws a picture of the terrain.
 #include <optional>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "cell_statistics.hpp"
@@ -59,11 +58,8 @@ int run(int argc, char** argv) {
     PictureScale scale;
     if (!settings.picture_path.empty()) {
         scale = picture_scale(header.column_count, header.row_count, settings.picture_side);
-        // Only TAVERLIN copies a reference system code, the DEM's, where 0
-        // means geographic; BRISKEL writes 0 when none was given.
-        const bool geographic = header.coord_system == 0 && convention.writer != nullptr &&
-                                std::string_view(convention.writer) == "TAVERLIN";
-        picture.emplace(header, convention.void_value, scale, geographic);
+        picture.emplace(header, convention.void_value, scale,
+                        spacing_in_arc_seconds(header, convention));
     }
     DtmCellReader reader(stream.get(), header);
     std::vector<double> cells(std::size_t{1} << 16);

@@ -10,16 +10,23 @@
 
 namespace {
 
+template <typename Unsigned>
+Unsigned load_le(const std::uint8_t* bytes) {
+    Unsigned value = 0;
+    for (std::size_t i = 0; i < sizeof(Unsigned); ++i) {
+        value = static_cast<Unsigned>(value | Unsigned{bytes[i]} << (8 * i));
+    }
+    return value;
+}
+
 class FieldReader {
   public:
     explicit FieldReader(std::span<const std::uint8_t, DTM_HEADER_SIZE> bytes) : bytes_(bytes) {}
 
     template <typename Unsigned>
     Unsigned take_unsigned() {
-        Unsigned value = 0;
-        for (std::size_t i = 0; i < sizeof(Unsigned); ++i) {
-            value = static_cast<Unsigned>(value | Unsigned{bytes_[offset_++]} << (8 * i));
-        }
+        const Unsigned value = load_le<Unsigned>(bytes_.data() + offset_);
+        offset_ += sizeof(Unsigned);
         return value;
     }
     void take(std::int16_t& value) {
@@ -40,19 +47,6 @@ class FieldReader {
     std::span<const std::uint8_t, DTM_HEADER_SIZE> bytes_;
     std::size_t offset_ = 0;
 };
-
-// Reads up to `count` bytes, going on after short reads; the number read.
-std::size_t read_fully(std::FILE* stream, std::uint8_t* bytes, std::size_t count) {
-    std::size_t done = 0;
-    while (done < count) {
-        const std::size_t got = std::fread(bytes + done, 1, count - done, stream);
-        if (got == 0) {
-            break;
-        }
-        done += got;
-    }
-    return done;
-}
 
 } // namespace
 
@@ -88,7 +82,7 @@ DtmReadStatus read_dtm_header(std::FILE* stream, DtmHeader& header, DtmFileFacts
     facts.file_size = static_cast<std::uint64_t>(std::max<off_t>(info.st_size, 0));
 
     std::array<std::uint8_t, DTM_DATA_OFFSET> bytes{};
-    const std::size_t got = read_fully(stream, bytes.data(), bytes.size());
+    const std::size_t got = std::fread(bytes.data(), 1, bytes.size(), stream);
     if (std::ferror(stream)) {
         return DtmReadStatus::cannot_read;
     }
@@ -197,19 +191,6 @@ DtmCellReader::DtmCellReader(std::FILE* stream, const DtmHeader& header)
     }
 }
 
-namespace {
-
-template <typename Unsigned>
-Unsigned load_le(const std::uint8_t* bytes) {
-    Unsigned value = 0;
-    for (std::size_t i = 0; i < sizeof(Unsigned); ++i) {
-        value = static_cast<Unsigned>(value | Unsigned{bytes[i]} << (8 * i));
-    }
-    return value;
-}
-
-} // namespace
-
 std::size_t DtmCellReader::read(std::span<double> cells) {
     if (failed_) {
         return 0;
@@ -227,7 +208,7 @@ std::size_t DtmCellReader::read(std::span<double> cells) {
         const std::size_t count = static_cast<std::size_t>(
             std::min<std::uint64_t>({cells.size() - done, remaining_, CHUNK_BYTES / cell_size_}));
         bytes_.resize(count * cell_size_);
-        if (read_fully(stream_, bytes_.data(), bytes_.size()) != bytes_.size()) {
+        if (std::fread(bytes_.data(), 1, bytes_.size(), stream_) != bytes_.size()) {
             failed_ = true;
             break;
         }
