@@ -28,25 +28,6 @@ DtmHeader grid_header(std::int16_t data_type, std::int32_t columns, std::int32_t
     return header;
 }
 
-// Header bytes, 40 reserved zeros and the given cell bytes.
-std::string dtm_bytes(const DtmHeader& header, const std::string& cells) {
-    const auto bytes = serialize_dtm_header(header);
-    return std::string(bytes.begin(), bytes.end()) + std::string(40, '\0') + cells;
-}
-
-template <typename T>
-std::string le_cells(std::initializer_list<T> values) {
-    std::string out;
-    for (const T value : values) {
-        std::uint64_t bits = 0;
-        std::memcpy(&bits, &value, sizeof value);
-        for (std::size_t i = 0; i < sizeof value; ++i) {
-            out += static_cast<char>(bits >> (8 * i));
-        }
-    }
-    return out;
-}
-
 struct Read {
     DtmReadStatus status;
     DtmFile file;
@@ -68,8 +49,8 @@ Read read_bytes(const std::string& bytes) {
 
 TEST(DtmReader, ReadsBackEveryCellTypeColumnByColumn) {
     // Two columns of three cells; cell (c, r) is the (c * 3 + r)-th value.
-    const Read int16 = read_bytes(dtm_bytes(grid_header(DTM_INT16, 2, 3),
-                                            le_cells<std::int16_t>({1, -1, 32767, -32768, 0, 7})));
+    const Read int16 = read_bytes(
+        dtm_file<std::int16_t>(grid_header(DTM_INT16, 2, 3), {1, -1, 32767, -32768, 0, 7}));
     ASSERT_EQ(int16.status, DtmReadStatus::ok);
     EXPECT_EQ(int16.file.cell(0, 2), 32767);
     EXPECT_EQ(int16.file.cell(1, 0), -32768);
@@ -77,33 +58,31 @@ TEST(DtmReader, ReadsBackEveryCellTypeColumnByColumn) {
     EXPECT_EQ(int16.file.header.coord_zone, -7);
     EXPECT_EQ(int16.file.header.x_origin, 500000.25);
 
-    const Read int32 = read_bytes(dtm_bytes(grid_header(DTM_INT32, 1, 2),
-                                            le_cells<std::int32_t>({-2147483647 - 1, 2147483647})));
+    const Read int32 = read_bytes(
+        dtm_file<std::int32_t>(grid_header(DTM_INT32, 1, 2), {-2147483647 - 1, 2147483647}));
     ASSERT_EQ(int32.status, DtmReadStatus::ok);
     EXPECT_EQ(int32.file.cells, (std::vector<double>{-2147483648.0, 2147483647.0}));
 
-    const Read float32 = read_bytes(
-        dtm_bytes(grid_header(DTM_FLOAT32, 1, 3), le_cells<float>({-32767.0f, 0.1f, -INFINITY})));
+    const Read float32 =
+        read_bytes(dtm_file<float>(grid_header(DTM_FLOAT32, 1, 3), {-32767.0f, 0.1f, -INFINITY}));
     ASSERT_EQ(float32.status, DtmReadStatus::ok);
     EXPECT_EQ(float32.file.cells, (std::vector<double>{-32767.0, double{0.1f}, -INFINITY}));
 
-    const Read float64 =
-        read_bytes(dtm_bytes(grid_header(DTM_FLOAT64, 2, 1), le_cells<double>({0.1, NAN})));
+    const Read float64 = read_bytes(dtm_file<double>(grid_header(DTM_FLOAT64, 2, 1), {0.1, NAN}));
     ASSERT_EQ(float64.status, DtmReadStatus::ok);
     EXPECT_EQ(float64.file.cells[0], 0.1);
     EXPECT_TRUE(std::isnan(float64.file.cells[1]));
 }
 
 TEST(DtmReader, GridWithoutCellsEndsAfterItsHeaderOrItsReservedBytes) {
-    const std::string full = dtm_bytes(grid_header(DTM_INT16, 5, 0), "");
+    const std::string full = dtm_file<std::int16_t>(grid_header(DTM_INT16, 5, 0), {});
     EXPECT_EQ(read_bytes(full.substr(0, 160)).status, DtmReadStatus::ok);
     EXPECT_EQ(read_bytes(full).status, DtmReadStatus::ok);
     EXPECT_EQ(read_bytes(full + "x").status, DtmReadStatus::too_long);
 }
 
 TEST(DtmReader, EachFaultHasItsOwnStatusAndMessage) {
-    const std::string good =
-        dtm_bytes(grid_header(DTM_INT16, 2, 2), le_cells<std::int16_t>({1, 2, 3, 4}));
+    const std::string good = dtm_file<std::int16_t>(grid_header(DTM_INT16, 2, 2), {1, 2, 3, 4});
     struct Case {
         std::string bytes;
         DtmReadStatus status;
@@ -132,7 +111,7 @@ TEST(DtmReader, EachFaultHasItsOwnStatusAndMessage) {
         {good.substr(0, 160), DtmReadStatus::too_short, ""},
         {good + std::string(3, '\0'), DtmReadStatus::too_long,
          "DTM file is 211 bytes long, 3 more than the 208 its header calls for: t.dtm"},
-        {dtm_bytes(huge, ""), DtmReadStatus::too_short,
+        {dtm_file<double>(huge, {}), DtmReadStatus::too_short,
          "DTM file is 200 bytes long, far short of the 2147483647 x 2147483647 cells its header "
          "calls for: t.dtm"},
     };
@@ -153,7 +132,7 @@ TEST(DtmReader, EachFaultHasItsOwnStatusAndMessage) {
 }
 
 TEST(DtmReader, ReservedBytesAreReportedWhenNotZero) {
-    std::string bytes = dtm_bytes(grid_header(DTM_INT16, 1, 1), le_cells<std::int16_t>({9}));
+    std::string bytes = dtm_file<std::int16_t>(grid_header(DTM_INT16, 1, 1), {9});
     EXPECT_TRUE(read_bytes(bytes).file.facts.reserved_zero);
     bytes[199] = 1;
     const Read read = read_bytes(bytes);
@@ -165,13 +144,11 @@ TEST(DtmReader, CellReaderDeliversAGridLargerThanItsBuffer) {
     // 600 000 int16 cells span more than one megabyte of reads.
     constexpr std::int32_t columns = 600;
     constexpr std::int32_t rows = 1000;
-    std::string cells;
+    std::vector<std::int16_t> cells;
     for (std::int32_t i = 0; i < columns * rows; ++i) {
-        const auto value = static_cast<std::uint16_t>(i % 65536);
-        cells += static_cast<char>(value & 0xff);
-        cells += static_cast<char>(value >> 8);
+        cells.push_back(static_cast<std::int16_t>(i % 65536));
     }
-    const Read read = read_bytes(dtm_bytes(grid_header(DTM_INT16, columns, rows), cells));
+    const Read read = read_bytes(dtm_file(grid_header(DTM_INT16, columns, rows), cells));
     ASSERT_EQ(read.status, DtmReadStatus::ok);
     ASSERT_EQ(read.file.cells.size(), 600000u);
     int wrong = 0;

@@ -39,19 +39,6 @@ DtmHeader header(float version, std::int16_t data_type, std::int32_t columns, st
     return h;
 }
 
-template <typename T>
-std::string dtm(const DtmHeader& h, const std::vector<T>& cells) {
-    const auto bytes = serialize_dtm_header(h);
-    std::string out(bytes.begin(), bytes.end());
-    out.append(40, '\0');
-    for (const T value : cells) {
-        char raw[sizeof(T)];
-        std::memcpy(raw, &value, sizeof(T));
-        out.append(raw, sizeof(T));
-    }
-    return out;
-}
-
 struct Png {
     int width = 0;
     int height = 0;
@@ -90,7 +77,7 @@ TEST(Dtminfo, DescribesATaverlinFileFieldByField) {
     DtmHeader h = header(2.0f, DTM_INT16, 3, 2);
     h.z_min = 5;
     h.z_max = 12;
-    write_file(dir.file("ridge.dtm"), dtm<std::int16_t>(h, {-1, 5, 0, 7, -1, 12}));
+    write_file(dir.file("ridge.dtm"), dtm_file<std::int16_t>(h, {-1, 5, 0, 7, -1, 12}));
     const RunResult run = dtminfo(dir, {"ridge.dtm"});
     EXPECT_EQ(run.exit_status, 0);
     EXPECT_EQ(run.out,
@@ -131,7 +118,7 @@ TEST(Dtminfo, FollowsEachWritersConventions) {
     DtmHeader h = header(3.0f, DTM_FLOAT32, 2, 2);
     h.z_min = -0.1;
     h.z_max = 7.5;
-    write_file(dir.file("g.dtm"), dtm<float>(h, {-32767.0f, -0.1f, 7.5f, NAN}));
+    write_file(dir.file("g.dtm"), dtm_file<float>(h, {-32767.0f, -0.1f, 7.5f, NAN}));
     RunResult run = dtminfo(dir, {"g.dtm"});
     EXPECT_EQ(run.exit_status, 0);
     EXPECT_NE(run.out.find("Void value:         -32767 (BRISKEL's void value)\n"),
@@ -144,7 +131,7 @@ TEST(Dtminfo, FollowsEachWritersConventions) {
     // Another version: no void value unless /V gives one.
     h = header(1.5f, DTM_FLOAT64, 1, 3);
     h.z_max = 4;
-    write_file(dir.file("v.dtm"), dtm<double>(h, {-9999, 2, 4}));
+    write_file(dir.file("v.dtm"), dtm_file<double>(h, {-9999, 2, 4}));
     run = dtminfo(dir, {"v.dtm"});
     EXPECT_NE(run.out.find("Version:            1.50, written by neither TAVERLIN (2.00) nor "
                            "BRISKEL (3.00)\n"
@@ -161,7 +148,7 @@ TEST(Dtminfo, FollowsEachWritersConventions) {
 
 TEST(Dtminfo, FaultyFilesEndWithTheirErrorLine) {
     TempDir dir;
-    const std::string good = dtm<std::int16_t>(header(2.0f, DTM_INT16, 2, 2), {1, 2, 3, 4});
+    const std::string good = dtm_file<std::int16_t>(header(2.0f, DTM_INT16, 2, 2), {1, 2, 3, 4});
     std::string unknown_type = good;
     unknown_type[154] = 9;
     struct Case {
@@ -199,7 +186,7 @@ TEST(Dtminfo, CommandLineFaultsShowTheUsageText) {
     EXPECT_EQ(dtminfo(dir, {"/?"}).out, usage.out);
     EXPECT_EQ(dtminfo(dir, {"-h"}).out, usage.out);
 
-    write_file(dir.file("a.dtm"), dtm<std::int16_t>(header(2.0f, DTM_INT16, 1, 1), {5}));
+    write_file(dir.file("a.dtm"), dtm_file<std::int16_t>(header(2.0f, DTM_INT16, 1, 1), {5}));
     RunResult run = dtminfo(dir, {"a.dtm", "/w0", "/W16385", "/w2.5", "/vx", "/i", "/k", "b"});
     EXPECT_EQ(run.exit_status, 1);
     EXPECT_EQ(run.out, error_line("Bad command line argument: /w0") +
@@ -228,7 +215,7 @@ TEST(Dtminfo, PictureIsNorthUpAndNotMirrored) {
     DtmHeader h = header(3.0f, DTM_FLOAT32, 4, 3);
     h.x_spacing = h.y_spacing = 1e6;
     write_file(dir.file("peak.dtm"),
-               dtm<float>(h, {10, 10, 900, 10, 10, 10, 10, 10, 10, -32767, 10, 10}));
+               dtm_file<float>(h, {10, 10, 900, 10, 10, 10, 10, 10, 10, -32767, 10, 10}));
     RunResult run = dtminfo(dir, {"peak.dtm", "/Ipeak.png", "/Q"});
     ASSERT_EQ(run.exit_status, 0) << run.out;
     Png png = read_png(dir.file("peak.png"));
@@ -259,7 +246,7 @@ TEST(Dtminfo, PictureIsNorthUpAndNotMirrored) {
 
 TEST(Dtminfo, PictureFailuresLeaveOtherFilesAlone) {
     TempDir dir;
-    write_file(dir.file("a.dtm"), dtm<std::int16_t>(header(2.0f, DTM_INT16, 2, 1), {5, 6}));
+    write_file(dir.file("a.dtm"), dtm_file<std::int16_t>(header(2.0f, DTM_INT16, 2, 1), {5, 6}));
     RunResult run = dtminfo(dir, {"a.dtm", "/I/dev/full", "/Q"});
     EXPECT_EQ(run.exit_status, 1);
     EXPECT_EQ(run.out, error_line("Cannot write picture file: /dev/full"));
@@ -270,7 +257,7 @@ TEST(Dtminfo, PictureFailuresLeaveOtherFilesAlone) {
     run = dtminfo(dir, {"a.dtm", "/I" + dir.path(), "/Q"});
     EXPECT_EQ(run.out, error_line("Cannot write picture file: " + dir.path()));
 
-    write_file(dir.file("empty.dtm"), dtm<std::int16_t>(header(2.0f, DTM_INT16, 0, 5), {}));
+    write_file(dir.file("empty.dtm"), dtm_file<std::int16_t>(header(2.0f, DTM_INT16, 0, 5), {}));
     run = dtminfo(dir, {"empty.dtm", "/Iempty.png", "/Q"});
     EXPECT_EQ(run.out, error_line("A grid without cells has no picture: empty.dtm"));
     EXPECT_FALSE(file_exists(dir.file("empty.png")));

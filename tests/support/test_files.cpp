@@ -177,19 +177,7 @@ std::string error_line(const std::string& text) {
     return "ERROR: " + text + "\n";
 }
 
-namespace {
-
-template <typename Value>
-void append_le(std::string& out, Value value) {
-    unsigned char raw[sizeof value];
-    std::memcpy(raw, &value, sizeof value);
-    if constexpr (std::endian::native == std::endian::big) {
-        std::reverse(std::begin(raw), std::end(raw));
-    }
-    out.append(reinterpret_cast<const char*>(raw), sizeof value);
-}
-
-} // namespace
+namespace {} // namespace
 
 std::string dtm_header_bytes(const ExpectedHeader& h) {
     std::string description = h.description;

@@ -2,9 +2,14 @@
 // program in a folder with its standard input and output captured.
 #pragma once
 
+#include <algorithm>
+#include <bit>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <vector>
+
+#include "dtm_header.hpp"
 
 namespace testing_support {
 
@@ -65,6 +70,30 @@ struct ExpectedHeader {
 
 // The first 200 bytes of a DTM file: the header and the zero reserved bytes.
 std::string dtm_header_bytes(const ExpectedHeader& header);
+
+// Appends the value's bytes, least significant first.
+template <typename Value>
+void append_le(std::string& out, Value value) {
+    unsigned char raw[sizeof value];
+    std::memcpy(raw, &value, sizeof value);
+    if constexpr (std::endian::native == std::endian::big) {
+        std::reverse(std::begin(raw), std::end(raw));
+    }
+    out.append(reinterpret_cast<const char*>(raw), sizeof value);
+}
+
+// A DTM file: the header as the library serialises it, the 40 zero
+// reserved bytes, then the cells in file order.
+template <typename Cell>
+std::string dtm_file(const DtmHeader& header, const std::vector<Cell>& cells) {
+    const auto bytes = serialize_dtm_header(header);
+    std::string out(bytes.begin(), bytes.end());
+    out.append(DTM_DATA_OFFSET - DTM_HEADER_SIZE, '\0');
+    for (const Cell cell : cells) {
+        append_le(out, cell);
+    }
+    return out;
+}
 
 // Little-endian field readers for checking output bytes.
 std::int16_t le_int16(const std::string& bytes, std::size_t offset);
