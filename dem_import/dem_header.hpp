@@ -31,8 +31,8 @@ struct DemHeader {
     std::int32_t profile_columns = 0; // number of Type B profiles
 };
 
-// An I6 field: "%6i" from the current position (white space skipped, base
-// by prefix). True when one integer was converted.
+// An I6 field: "%6d" from the current position (white space skipped,
+// decimal digits). True when one integer was converted.
 bool read_dem_integer(TextReader& in, std::int32_t& value);
 
 // A D24.15 field: exactly 24 bytes, upper-case D exponents read as E, then

@@ -26,7 +26,7 @@ struct DemProfile {
 // reals that follow them. 0 on success, 1 at the first field that fails.
 int read_profile_header(TextReader& in, DemProfile& profile);
 
-// Reads elevation_count white-space separated integers ("%i"). 0 on
+// Reads elevation_count white-space separated integers ("%d"). 0 on
 // success; 1 for a negative count, a value that does not convert or memory
 // that cannot be had. Storage grows with the values actually read, so a
 // count that the file cannot hold costs no more than the file.

@@ -35,19 +35,6 @@ int lower(int c) {
     return c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c;
 }
 
-// The value of a digit in the given base, or -1.
-int digit_value(int c, int base) {
-    int digit = 36;
-    if (is_digit(c)) {
-        digit = c - '0';
-    } else if (c >= 'a' && c <= 'z') {
-        digit = c - 'a' + 10;
-    } else if (c >= 'A' && c <= 'Z') {
-        digit = c - 'A' + 10;
-    }
-    return digit < base ? digit : -1;
-}
-
 // The first non-blank byte, or END.
 int skip_to_text(TextReader& in) {
     int c = 0;
@@ -333,40 +320,20 @@ int scan_integer_in_full(TextReader& in, int width, std::int32_t& value) {
         }
         c = in.get();
     }
-    bool any_digit = false;
-    int base = 10;
-    if (left != 0 && c == '0') {
-        if (left > 0) {
-            --left;
-        }
-        any_digit = true;
-        c = in.get();
-        if (left != 0 && lower(c) == 'x') {
-            base = 16;
-            if (left > 0) {
-                --left;
-            }
-            c = in.get();
-        } else {
-            base = 8;
-        }
-    }
+    // Decimal only: a leading 0 is a digit like any other, and "0x" ends
+    // the number after its 0.
     // Accumulated as strtol does for a long: saturating at its limits.
     constexpr std::uint64_t LIMIT = static_cast<std::uint64_t>(LONG_MAX) + 1;
-    const auto b = static_cast<std::uint64_t>(base);
-    const std::uint64_t largest_before_digit = LIMIT / b;
+    constexpr std::uint64_t LARGEST_BEFORE_DIGIT = LIMIT / 10;
+    bool any_digit = false;
     std::uint64_t magnitude = 0;
     bool saturated = false;
-    while (c != END && left != 0) {
-        const int digit = digit_value(c, base);
-        if (digit < 0) {
-            break;
-        }
+    while (c != END && left != 0 && is_digit(c)) {
         any_digit = true;
-        if (saturated || magnitude > largest_before_digit) {
+        if (saturated || magnitude > LARGEST_BEFORE_DIGIT) {
             saturated = true;
         } else {
-            magnitude = magnitude * b + static_cast<std::uint64_t>(digit);
+            magnitude = magnitude * 10 + static_cast<std::uint64_t>(c - '0');
             saturated = magnitude > LIMIT;
         }
         if (left > 0) {
@@ -479,10 +446,9 @@ namespace {
 
 // One bit per byte of a 64-byte window, bit i for byte i.
 struct WindowMasks {
-    std::uint64_t blank = 0;         // white space
-    std::uint64_t digit = 0;         // 0..9
-    std::uint64_t minus = 0;         // '-'
-    std::uint64_t digit_nonzero = 0; // 1..9
+    std::uint64_t blank = 0; // white space
+    std::uint64_t digit = 0; // 0..9
+    std::uint64_t minus = 0; // '-'
 };
 
 std::uint64_t byte_mask(__m128i bytes) {
@@ -493,7 +459,6 @@ WindowMasks classify(const char* p) {
     WindowMasks masks;
     const __m128i space = _mm_set1_epi8(' ');
     const __m128i minus = _mm_set1_epi8('-');
-    const __m128i zero = _mm_set1_epi8('0');
     // Signed compares: bytes of 0x80 and above are negative, so neither
     // digits nor white space.
     const __m128i below_zero = _mm_set1_epi8('0' - 1);
@@ -510,8 +475,6 @@ WindowMasks classify(const char* p) {
         masks.digit |= byte_mask(digit) << (16 * part);
         masks.blank |= byte_mask(blank) << (16 * part);
         masks.minus |= byte_mask(_mm_cmpeq_epi8(bytes, minus)) << (16 * part);
-        masks.digit_nonzero |= byte_mask(_mm_andnot_si128(_mm_cmpeq_epi8(bytes, zero), digit))
-                               << (16 * part);
     }
     return masks;
 }
@@ -523,13 +486,11 @@ std::uint64_t bit_range(int first, int last) {
 
 // Reads the numbers that lie wholly inside the 64 bytes from the reader's
 // position when every one of them is ordinary: blanks before it, an
-// optional minus and digits (not starting with 0 unless alone), a blank
-// after it. That is checked for the whole window at once; numbers then pair
-// off as the n-th start with the n-th end, and the reader stands right after
-// the last one read. -1 when the window is not like that; 0 when its first
-// number has more than seven digits. Either way the caller reads one number
-// alone and tries again.
-// `values` null: the numbers are only passed over, whatever their length.
+// optional minus and digits, a blank after it. That is checked for the whole window at once;
+// numbers then pair off as the n-th start with the n-th end, and the reader stands right after the
+// last one read. -1 when the window is not like that; 0 when its first number has more than seven
+// digits. Either way the caller reads one number alone and tries again. `values` null: the numbers
+// are only passed over, whatever their length.
 int scan_ordinary_window(TextReader& in, std::size_t wanted, std::vector<std::int32_t>* values) {
     const char* const p = in.held_begin();
     const WindowMasks masks = classify(p);
@@ -544,12 +505,8 @@ int scan_ordinary_window(TextReader& in, std::size_t wanted, std::vector<std::in
     const std::uint64_t area = bit_range(0, 63 - std::countl_zero(ends));
     std::uint64_t starts = token & ~(token << 1) & area;
     const std::uint64_t minus = masks.minus & area;
-    // A minus only first in a number and before a digit; no number of two
-    // or more digits starting with 0 (an octal number to the formatted read).
-    const std::uint64_t digit_starts = (starts & ~minus) | ((starts & minus) << 1);
-    const std::uint64_t zeros = digit_starts & masks.digit & ~masks.digit_nonzero;
-    if ((minus & ~starts) != 0 || ((minus << 1) & ~masks.digit) != 0 ||
-        (zeros & (masks.digit >> 1)) != 0) {
+    // A minus only first in a number and before a digit.
+    if ((minus & ~starts) != 0 || ((minus << 1) & ~masks.digit) != 0) {
         return -1;
     }
     if (values == nullptr) {

@@ -1,7 +1,7 @@
-// Numbers read as the C library's formatted input reads them ("%i" with or
+// Numbers read as the C library's formatted input reads them ("%d" with or
 // without a width, "%lf", "%f"), by hand over a TextReader: the same white
-// space skipping, signs, base prefixes, partial numbers, overflow, values
-// and position afterwards, without the cost of a library call per number.
+// space skipping, signs, partial numbers, overflow, values and position
+// afterwards, without the cost of a library call per number.
 // scanf_reference.hpp holds the library calls these are checked against.
 #pragma once
 
@@ -42,8 +42,8 @@ inline std::int32_t digits_value(std::uint64_t word, int count) {
 }
 
 // The common case read straight from the bytes held, eight at a time:
-// blanks, an optional sign and one to seven decimal digits starting with
-// 1..9, all well within the bytes held. False, with nothing consumed, for
+// blanks, an optional sign and one to seven decimal digits, all well
+// within the bytes held. False, with nothing consumed, for
 // anything else; the general path then reads it.
 inline bool scan_plain_decimal(TextReader& in, int width, std::int32_t& value) {
     if constexpr (std::endian::native != std::endian::little) {
@@ -71,7 +71,7 @@ inline bool scan_plain_decimal(TextReader& in, int width, std::int32_t& value) {
     if (*p == '-' || *p == '+') {
         ++p;
     }
-    if (*p < '1' || *p > '9') {
+    if (*p < '0' || *p > '9') {
         return false;
     }
     const std::uint64_t word = load_eight(p);
@@ -98,12 +98,12 @@ inline bool scan_plain_decimal(TextReader& in, int width, std::int32_t& value) {
 
 } // namespace number_scan_detail
 
-// The whole of "%i" below, for what the quick path above leaves.
+// The whole of "%d" below, for what the quick path above leaves.
 int scan_integer_in_full(TextReader& in, int width, std::int32_t& value);
 
-// "%i", or "%<width>i" for width > 0: white space skipped, then an optional
-// sign, a base from the prefix (0x hexadecimal, 0 octal, else decimal) and
-// digits, at most `width` characters after the white space. Values beyond
+// "%d", or "%<width>d" for width > 0: white space skipped, then an optional
+// sign and decimal digits (a leading 0 is just a digit, a 0x prefix no
+// prefix), at most `width` characters after the white space. Values beyond
 // the range of a long saturate, then keep their low 32 bits.
 inline int scan_integer(TextReader& in, int width, std::int32_t& value) {
     if (number_scan_detail::scan_plain_decimal(in, width, value)) {
@@ -123,7 +123,7 @@ int scan_float(TextReader& in, float& value);
 // " " in a format: passes any white space.
 void skip_space(TextReader& in);
 
-// `count` numbers read as `count` calls of "%i" read them, appended to
+// `count` numbers read as `count` calls of "%d" read them, appended to
 // `values`: SCAN_OK when all were read, else the status of the first that
 // could not be, with those before it appended. Runs of ordinary numbers
 // (blanks, an optional minus, up to seven digits) are read many at a time.

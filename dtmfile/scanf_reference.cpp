@@ -1,9 +1,9 @@
 #include "scanf_reference.hpp"
 
 int scanf_integer(std::FILE* stream, int width, std::int32_t& value) {
-    char format[16] = "%i";
+    char format[16] = "%d";
     if (width > 0) {
-        std::snprintf(format, sizeof format, "%%%ii", width);
+        std::snprintf(format, sizeof format, "%%%id", width);
     }
     int converted = 0;
     const int result = std::fscanf(stream, format, &converted);

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <cstdio>
 
-int scanf_integer(std::FILE* stream, int width, std::int32_t& value); // "%i" or "%<width>i"
+int scanf_integer(std::FILE* stream, int width, std::int32_t& value); // "%d" or "%<width>d"
 int scanf_double(std::FILE* stream, double& value);                   // "%lf"
 int scanf_float(std::FILE* stream, float& value);                     // "%f"
 void scanf_space(std::FILE* stream);                                  // " "

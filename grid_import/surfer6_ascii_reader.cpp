@@ -45,7 +45,7 @@ int read_surfer6_ascii_header(std::FILE* stream, GrdInfo& info) {
     }
     int columns = 0;
     int rows = 0;
-    const bool counts = std::fscanf(stream, "%i %i ", &columns, &rows) == 2;
+    const bool counts = std::fscanf(stream, "%d %d ", &columns, &rows) == 2;
     info.columns = columns;
     info.rows = rows;
     double x_max = 0.0;

@@ -76,10 +76,10 @@ TEST(DemFields, RealsReadWithDExponentsAndTheirQuirks) {
     EXPECT_EQ(resolution, 30.0f);
 }
 
-TEST(DemFields, IntegersSkipWhiteSpaceAndChooseTheirBaseByPrefix) {
+TEST(DemFields, IntegersSkipWhiteSpaceAndAreDecimal) {
     EXPECT_EQ(read_integer("    10"), 10);
-    EXPECT_EQ(read_integer("000010"), 8);
-    EXPECT_EQ(read_integer("  0x1F"), 31);
+    EXPECT_EQ(read_integer("000010"), 10);
+    EXPECT_EQ(read_integer("  0x1F"), 0);
     EXPECT_EQ(read_integer("      \r\n    42"), 42);
     EXPECT_EQ(read_integer("1234567"), 123456);
 }

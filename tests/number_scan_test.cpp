@@ -24,9 +24,9 @@ constexpr ScanKind ALL_KINDS[] = {ScanKind::Integer, ScanKind::SixDigitInteger, 
 const char* kind_name(ScanKind kind) {
     switch (kind) {
     case ScanKind::Integer:
-        return "%i";
+        return "%d";
     case ScanKind::SixDigitInteger:
-        return "%6i";
+        return "%6d";
     case ScanKind::Double:
         return "%lf";
     case ScanKind::DoubleThenSpace:

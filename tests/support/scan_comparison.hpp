@@ -7,8 +7,8 @@
 namespace testing_support {
 
 enum class ScanKind {
-    Integer,         // "%i"
-    SixDigitInteger, // "%6i"
+    Integer,         // "%d"
+    SixDigitInteger, // "%6d"
     Double,          // "%lf"
     DoubleThenSpace, // "%lf " as the grid nodes are read
     Float,           // "%f"
@@ -20,7 +20,7 @@ enum class ScanKind {
 // differed first. `numbers` counts the numbers read.
 std::string compare_scans(const std::string& bytes, ScanKind kind, long* numbers = nullptr);
 
-// Reads the numbers of `bytes` with "%i" calls until one fails, then checks
+// Reads the numbers of `bytes` with "%d" calls until one fails, then checks
 // that scan_integers, asked for as many (and one more, and half as many),
 // gives the same values, status and position. Empty when all agreed.
 std::string compare_integer_runs(const std::string& bytes);
