@@ -15,10 +15,9 @@ bool read_section_header(std::FILE* stream, GrdSectionHeader& section) {
     return true;
 }
 
-bool find_section(std::FILE* stream, std::int32_t tag) {
+bool find_section(std::FILE* stream, std::int32_t tag, GrdSectionHeader& section) {
     for (;;) {
         const off_t start = ftello(stream);
-        GrdSectionHeader section;
         if (start < 0 || !read_section_header(stream, section)) {
             return false;
         }

@@ -75,10 +75,10 @@ inline double load_le_float64(const unsigned char* bytes) {
 bool read_section_header(std::FILE* stream, GrdSectionHeader& section);
 
 // Walks Surfer 7 sections from the stream's position to the one tagged
-// `tag`, skipping others by their size, and leaves the stream at its body.
-// False at the end of the file, or at a negative size (a walk that would go
-// back over sections already read).
-bool find_section(std::FILE* stream, std::int32_t tag);
+// `tag`, skipping others by their size, and leaves the stream at its body,
+// with its header in `section`. False at the end of the file, or at a
+// negative size (a walk that would go back over sections already read).
+bool find_section(std::FILE* stream, std::int32_t tag, GrdSectionHeader& section);
 
 // Reads the header of the given layout from the start of the stream into
 // `info`. 1 on success, 0 on failure (also for negative counts). On success

@@ -7,11 +7,19 @@
 #include "surfer_readers.hpp"
 
 int read_surfer7_header(std::FILE* stream, GrdInfo& info) {
-    if (!find_section(stream, GRD_TAG_GRID)) {
+    GrdSectionHeader grid;
+    if (!find_section(stream, GRD_TAG_GRID, grid)) {
         return 0;
     }
+    const off_t body_start = ftello(stream);
     unsigned char body[GRD_INFO_SIZE];
-    if (std::fread(body, 1, sizeof body, stream) != sizeof body) {
+    if (body_start < 0 || std::fread(body, 1, sizeof body, stream) != sizeof body) {
+        return 0;
+    }
+    // A GRID section longer than its values: the walk to DATA goes on
+    // from the section's end.
+    if (grid.size > static_cast<std::int32_t>(GRD_INFO_SIZE) &&
+        fseeko(stream, body_start + static_cast<off_t>(grid.size), SEEK_SET) != 0) {
         return 0;
     }
     info.rows = load_le_int32(body);
@@ -25,7 +33,8 @@ int read_surfer7_header(std::FILE* stream, GrdInfo& info) {
 }
 
 int read_surfer7_data(std::FILE* stream, GrdGrid& grid) {
-    if (!find_section(stream, GRD_TAG_DATA)) {
+    GrdSectionHeader data;
+    if (!find_section(stream, GRD_TAG_DATA, data)) {
         return 0;
     }
     // The nodes go straight into the grid's memory in one read; on a

@@ -19,6 +19,15 @@ std::string cell_bits(const std::string& dtm, std::size_t index) {
     return dtm.substr(200 + 4 * index, 4);
 }
 
+// Surfer 7 with a GRID section declared longer than its 72 bytes of
+// values, `tail` filling the rest.
+std::string dsrb_with_long_grid(const TestGrid& grid, const std::string& tail) {
+    std::string file = dsrb(grid);
+    const std::size_t body = file.find("GRID") + 8;
+    file.insert(body + 72, tail);
+    return file.replace(body - 4, 4, le(static_cast<std::int32_t>(72 + tail.size())));
+}
+
 TEST(BriskelConversion, EveryLayoutGivesTheDtmColumnByColumn) {
     TestGrid grid;
     grid.rotation = 12.5; // kept only by Surfer 7, never scaled
@@ -32,6 +41,8 @@ TEST(BriskelConversion, EveryLayoutGivesTheDtmColumnByColumn) {
         {dsrb(grid), rotated},
         {dsrb(grid, section("XTRA", "12345")), rotated},
         {dsrb(grid, {}, section("XTRA", std::string(17, 'x')) + section("ZERO", "")), rotated},
+        // The walk to DATA goes on after the whole GRID section, not inside it.
+        {dsrb_with_long_grid(grid, section("DATA", std::string(96, '\x7f'))), rotated},
     };
     for (std::size_t i = 0; i < cases.size(); ++i) {
         EXPECT_EQ(convert(cases[i].first, {"f", "f", "/Q"}), dtm_bytes(cases[i].second))
@@ -98,22 +109,33 @@ TEST(BriskelConversion, SingleColumnOrRowGivesInfiniteOrNaNSpacing) {
     }
 }
 
-TEST(BriskelConversion, AsciiCountsTakeOctalAndHexadecimal) {
+TEST(BriskelConversion, AsciiTextIsDecimalDownToItsTightestForm) {
     TempDir dir;
-    std::string text = "DSAA 010 0x10 0 7 0 15 1 128";
-    for (int i = 1; i <= 128; ++i) {
+    std::string text = "DSAA 010 0016 0 9 0 15 1 160";
+    for (int i = 1; i <= 160; ++i) {
         text += ' ';
         text += std::to_string(i);
     }
     write_file(dir.file("g.grd"), text);
-    const RunResult run = briskel(dir, {"g.grd", "g.dtm", "f", "f"});
-    EXPECT_EQ(run.out, BANNER + summary("g.grd", "g.dtm", 16, 8) + "Done!\n");
+    RunResult run = briskel(dir, {"g.grd", "g.dtm", "f", "f"});
+    EXPECT_EQ(run.out, BANNER + summary("g.grd", "g.dtm", 16, 10) + "Done!\n");
     DtmFile dtm;
     ASSERT_EQ(read_dtm_file(dir.file("g.dtm"), dtm), DtmReadStatus::ok);
-    EXPECT_EQ(dtm.header.column_count, 8);
+    EXPECT_EQ(dtm.header.column_count, 10);
     EXPECT_EQ(dtm.header.row_count, 16);
-    EXPECT_EQ(dtm.cell(0, 1), 9.0);
+    EXPECT_EQ(dtm.cell(0, 1), 11.0);
     EXPECT_EQ(dtm.cell(1, 0), 2.0);
+    // No hexadecimal: the count is 0 and "x10" is no X limit.
+    write_file(dir.file("g.grd"), "DSAA 8 0x10 0 7 0 15 1 128 1 2 3");
+    run = briskel(dir, {"g.grd", "h.dtm", "f", "f", "/Q"});
+    EXPECT_EQ(run.exit_status, 1);
+    EXPECT_EQ(run.out, error_line("Could not read source grid information"));
+    // One-digit nodes one blank apart, nothing after the last.
+    write_file(dir.file("t.grd"), "DSAA 2 2 0 1 0 1 0 9 1 2 3 4");
+    run = briskel(dir, {"t.grd", "t.dtm", "f", "f", "/Q"});
+    EXPECT_EQ(run.exit_status, 0);
+    ASSERT_EQ(read_dtm_file(dir.file("t.dtm"), dtm), DtmReadStatus::ok);
+    EXPECT_EQ(dtm.cells, (std::vector<double>{1, 3, 2, 4}));
 }
 
 TEST(BriskelConversion, GridWithoutRowsWritesOnlyTheHeader) {

@@ -36,14 +36,16 @@ const std::string VERSION_1("\1\0\0\0", 4);
 TEST(SurferSections, WalkSkipsSectionsBySizeAndOnlyForward) {
     auto file =
         stream_of(section("DSRB", 4, VERSION_1) + section("XTRA", 3, "abc") + section("GRID", 72));
-    EXPECT_TRUE(find_section(file.get(), GRD_TAG_GRID));
+    GrdSectionHeader found;
+    EXPECT_TRUE(find_section(file.get(), GRD_TAG_GRID, found));
     EXPECT_EQ(std::ftell(file.get()), 12 + 11 + 8);
+    EXPECT_EQ(found.size, 72);
 
     // -8 would read the same section header again, for ever.
     auto loop = stream_of(section("DSRB", 4, VERSION_1) + section("XTRA", -8) + "padding");
-    EXPECT_FALSE(find_section(loop.get(), GRD_TAG_GRID));
+    EXPECT_FALSE(find_section(loop.get(), GRD_TAG_GRID, found));
     auto past_end = stream_of(section("DSRB", 1000));
-    EXPECT_FALSE(find_section(past_end.get(), GRD_TAG_GRID));
+    EXPECT_FALSE(find_section(past_end.get(), GRD_TAG_GRID, found));
 }
 
 TEST(SurferHeaders, BlankValueAndTagsAreTheFileBytes) {
@@ -53,8 +55,8 @@ TEST(SurferHeaders, BlankValueAndTagsAreTheFileBytes) {
     EXPECT_EQ(GRD_TAG_DATA, 0x41544144);
 }
 
-TEST(SurferHeaders, AsciiCountsTakeTheirBaseFromTheirPrefix) {
-    auto file = stream_of("DSAA\n010 0x10\n0 7\n10 40\n-1 1\n");
+TEST(SurferHeaders, AsciiCountsAreDecimal) {
+    auto file = stream_of("DSAA\n08 0016\n0 7\n10 40\n-1 1\n");
     GrdInfo info;
     ASSERT_EQ(read_grid_header(GRD_V6_ASCII, file.get(), info), 1);
     EXPECT_EQ(info.columns, 8);
