@@ -160,6 +160,8 @@ ConversionResult convert_dem_file(DemRunSettings& settings) {
     write_header_report(settings.report_path, dem);
     print_run_summary(settings, dem, header);
 
+    // From here on a DTM that is not complete is removed.
+    platform::OutputGuard output;
     const std::string write_failure = message_with_path("Cannot write DTM file: %s", dest);
     if (write_dtm_header(dest, header) != 0) {
         return failed(write_failure);
@@ -167,7 +169,6 @@ ConversionResult convert_dem_file(DemRunSettings& settings) {
     const int status = reformat_profiles(source, dest, extent, dem, factors.elevation,
                                          settings.suppress_progress, header, failed_profile);
     if (status != DEM_OK) {
-        platform::remove_regular_file(dest);
         if (status == DEM_CANNOT_READ_SOURCE && failed_profile > 0) {
             return failed(profile_message(failed_profile, source));
         }
@@ -177,9 +178,9 @@ ConversionResult convert_dem_file(DemRunSettings& settings) {
         return failed(write_failure);
     }
     if (rewrite_dtm_header(dest, header) != 0) {
-        platform::remove_regular_file(dest);
         return failed(write_failure);
     }
+    output.commit();
     print_info("Format conversion complete\n\n");
     return ConversionResult{};
 }

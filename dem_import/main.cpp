@@ -17,6 +17,7 @@ constexpr double TAVERLIN_VERSION = 2.0;
 int run(int argc, char** argv) {
     DemRunSettings settings;
     platform::prepare_console();
+    platform::clean_up_on_interruption();
     print_info(format_text("\nUSGS DEM Import Utility -- Version %.2lf\n\n", TAVERLIN_VERSION));
     if (parse_command_line(std::vector<std::string>(argv + 1, argv + argc), settings) != 0) {
         print_usage();

@@ -24,6 +24,7 @@ int fail(const std::string& message) {
 
 int run(int argc, char** argv) {
     platform::prepare_console();
+    platform::clean_up_on_interruption();
     InfoSettings settings;
     if (parse_command_line(std::vector<std::string>(argv + 1, argv + argc), settings) != 0) {
         print_usage();

@@ -8,7 +8,8 @@ bool write_png_file(const std::string& path, const Picture& picture) {
     if (picture.width <= 0 || picture.height <= 0) {
         return false;
     }
-    platform::UniqueFile file = platform::open_write_stream(path, "wb");
+    platform::OutputGuard output;
+    platform::UniqueFile file = platform::create_output_stream(path);
     if (!file) {
         return false;
     }
@@ -23,9 +24,9 @@ bool write_png_file(const std::string& path, const Picture& picture) {
     const bool written =
         png_image_write_to_stdio(&image, file.get(), 0, picture.rgba.data(), 0, nullptr) != 0;
     png_image_free(&image);
-    if (platform::close_file(file) && written) {
-        return true;
+    if (!platform::close_file(file) || !written) {
+        return false;
     }
-    platform::remove_regular_file(path);
-    return false;
+    output.commit();
+    return true;
 }

@@ -49,7 +49,10 @@ void print_info(std::string_view text) {
 
 void print_log_or_info(std::string_view text) {
     if (log_file) {
+        // Written out at once, so that the log of an interrupted batch
+        // holds every entry made before the interruption.
         std::fwrite(text.data(), 1, text.size(), log_file.get());
+        std::fflush(log_file.get());
         return;
     }
     print_info(text);

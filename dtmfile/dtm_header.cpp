@@ -93,31 +93,22 @@ std::array<std::uint8_t, DTM_HEADER_SIZE> serialize_dtm_header(const DtmHeader& 
 
 namespace {
 
-// Opens the file in `mode` and writes the header at its start. A file that
-// was opened but did not take the whole header is removed (a regular file
-// only: a device such as /dev/full stays).
-int store_header(const std::string& path, const char* mode, const DtmHeader& header) {
-    platform::UniqueFile file = platform::open_write_stream(path, mode);
+bool store_header(platform::UniqueFile file, const DtmHeader& header) {
     if (!file) {
-        return 1;
+        return false;
     }
     const bool written = write_header_bytes(file.get(), header);
-    const bool closed = platform::close_file(file);
-    if (!written || !closed) {
-        platform::remove_regular_file(path);
-        return 1;
-    }
-    return 0;
+    return platform::close_file(file) && written;
 }
 
 } // namespace
 
 int write_dtm_header(const std::string& path, const DtmHeader& header) {
-    return store_header(path, "wb", header);
+    return store_header(platform::create_output_stream(path), header) ? 0 : 1;
 }
 
 int rewrite_dtm_header(const std::string& path, const DtmHeader& header) {
-    return store_header(path, "rb+", header);
+    return store_header(platform::open_write_stream(path, "rb+"), header) ? 0 : 1;
 }
 
 int put_dtm_header(std::FILE* stream, const DtmHeader& header) {

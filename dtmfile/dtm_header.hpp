@@ -52,14 +52,12 @@ void set_dtm_description(DtmHeader& header, const std::string& text);
 // The header as it stands in the file, field after field, little-endian.
 std::array<std::uint8_t, DTM_HEADER_SIZE> serialize_dtm_header(const DtmHeader& header);
 
-// Creates (or truncates) the file and writes the header. 0 on success, 1 on
-// failure; a file that was opened but not completely written is removed
-// when it is a regular file.
+// Creates (or truncates) the file as the run's pending output and writes
+// the header. 0 on success, 1 on failure; an OutputGuard of the caller
+// commits or removes the file.
 int write_dtm_header(const std::string& path, const DtmHeader& header);
 
-// Overwrites bytes 0 to 159 of an existing file. 0 on success, 1 on failure;
-// a file that was opened but not rewritten is removed when it is a regular
-// file.
+// Overwrites bytes 0 to 159 of an existing file. 0 on success, 1 on failure.
 int rewrite_dtm_header(const std::string& path, const DtmHeader& header);
 
 // Writes the header at the stream's position (its start) and moves to

@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
+#include <climits>
 #include <csignal>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <poll.h>
@@ -169,15 +171,86 @@ UniqueFile open_write_stream(const std::string& path, const char* mode) {
     return open_stream(path, mode);
 }
 
-void remove_regular_file(const std::string& path) {
-    const std::string resolved = resolve_path(path);
-    // Through a link, the file written is its target; the link stays.
-    std::unique_ptr<char, decltype(&std::free)> target(::realpath(resolved.c_str(), nullptr),
-                                                       &std::free);
+std::optional<std::uint64_t> regular_file_size(std::FILE* stream) {
     struct stat info {};
-    if (target && ::lstat(target.get(), &info) == 0 && S_ISREG(info.st_mode)) {
-        ::unlink(target.get());
+    if (::fstat(::fileno(stream), &info) != 0 || !S_ISREG(info.st_mode)) {
+        return std::nullopt;
     }
+    return static_cast<std::uint64_t>(info.st_size);
+}
+
+namespace {
+
+// The pending output as the signal handlers see it: the name and identity
+// are written while the signals are blocked, before `output_pending` is set.
+char output_path[PATH_MAX];
+dev_t output_device = 0;
+ino_t output_inode = 0;
+volatile std::sig_atomic_t output_pending = 0;
+
+constexpr std::array<int, 3> INTERRUPTIONS = {SIGINT, SIGTERM, SIGHUP};
+
+// Keeps the interruptions waiting while the pending output changes.
+class InterruptionsBlocked {
+  public:
+    InterruptionsBlocked() {
+        sigset_t blocked;
+        sigemptyset(&blocked);
+        for (const int signal_number : INTERRUPTIONS) {
+            sigaddset(&blocked, signal_number);
+        }
+        ::sigprocmask(SIG_BLOCK, &blocked, &previous_);
+    }
+    ~InterruptionsBlocked() { ::sigprocmask(SIG_SETMASK, &previous_, nullptr); }
+    InterruptionsBlocked(const InterruptionsBlocked&) = delete;
+    InterruptionsBlocked& operator=(const InterruptionsBlocked&) = delete;
+
+  private:
+    sigset_t previous_{};
+};
+
+// Safe in a signal handler: lstat and unlink only.
+void remove_pending_output() {
+    struct stat info {};
+    if (output_pending != 0 && ::lstat(output_path, &info) == 0 && S_ISREG(info.st_mode) &&
+        info.st_dev == output_device && info.st_ino == output_inode) {
+        ::unlink(output_path);
+    }
+    output_pending = 0;
+}
+
+} // namespace
+
+UniqueFile create_output_stream(const std::string& path) {
+    const InterruptionsBlocked blocked;
+    output_pending = 0;
+    UniqueFile stream = open_stream(path, "wb");
+    struct stat info {};
+    if (!stream || ::fstat(::fileno(stream.get()), &info) != 0 || !S_ISREG(info.st_mode)) {
+        return stream;
+    }
+    // Through a link, the file written is its target; the link stays.
+    const std::unique_ptr<char, decltype(&std::free)> target(
+        ::realpath(resolve_path(path).c_str(), nullptr), &std::free);
+    if (target && std::strlen(target.get()) < sizeof output_path) {
+        std::strcpy(output_path, target.get());
+        output_device = info.st_dev;
+        output_inode = info.st_ino;
+        output_pending = 1;
+    }
+    return stream;
+}
+
+OutputGuard::~OutputGuard() {
+    if (!committed_) {
+        const InterruptionsBlocked blocked;
+        remove_pending_output();
+    }
+}
+
+void OutputGuard::commit() {
+    output_pending = 0;
+    committed_ = true;
 }
 
 PathParts split_path(const std::string& path) {
@@ -234,8 +307,15 @@ namespace {
 struct termios saved_terminal {};
 struct termios raw_terminal {};
 
-void restore_terminal_and_reraise(int signal_number) {
-    ::tcsetattr(STDIN_FILENO, TCSANOW, &saved_terminal);
+volatile std::sig_atomic_t terminal_changed = 0;
+
+// Ends the program by the signal it received, as the default action would,
+// after putting back the terminal and removing the pending output.
+void end_by_signal(int signal_number) {
+    if (terminal_changed != 0) {
+        ::tcsetattr(STDIN_FILENO, TCSANOW, &saved_terminal);
+    }
+    remove_pending_output();
     std::signal(signal_number, SIG_DFL);
     std::raise(signal_number);
 }
@@ -257,13 +337,15 @@ class RawTerminal {
         raw_terminal.c_cc[VMIN] = 1;
         raw_terminal.c_cc[VTIME] = 0;
         for (std::size_t i = 0; i < ENDING_SIGNALS.size(); ++i) {
-            install(ENDING_SIGNALS[i], restore_terminal_and_reraise, previous_[i]);
+            install(ENDING_SIGNALS[i], end_by_signal, previous_[i]);
         }
         install(SIGTSTP, restore_terminal_while_suspended, previous_suspend_);
+        terminal_changed = 1;
         ::tcsetattr(STDIN_FILENO, TCSANOW, &raw_terminal);
     }
     ~RawTerminal() {
         ::tcsetattr(STDIN_FILENO, TCSANOW, &saved_terminal);
+        terminal_changed = 0;
         for (std::size_t i = 0; i < ENDING_SIGNALS.size(); ++i) {
             ::sigaction(ENDING_SIGNALS[i], &previous_[i], nullptr);
         }
@@ -356,6 +438,24 @@ std::optional<int> read_terminal_key() {
 }
 
 } // namespace
+
+void clean_up_on_interruption() {
+    for (const int signal_number : INTERRUPTIONS) {
+        struct sigaction previous {};
+        ::sigaction(signal_number, nullptr, &previous);
+        // A signal the caller told the program to ignore (nohup) stays ignored.
+        if (previous.sa_handler == SIG_IGN) {
+            continue;
+        }
+        struct sigaction action {};
+        action.sa_handler = end_by_signal;
+        sigemptyset(&action.sa_mask);
+        for (const int other : INTERRUPTIONS) {
+            sigaddset(&action.sa_mask, other);
+        }
+        ::sigaction(signal_number, &action, nullptr);
+    }
+}
 
 std::optional<int> read_console_key() {
     if (::isatty(STDIN_FILENO) != 0) {

@@ -51,10 +51,38 @@ UniqueFile open_read_stream(const std::string& path, const char* mode);
 // directory.
 UniqueFile open_write_stream(const std::string& path, const char* mode);
 
-// Removes a failed output, but only a regular file (never a device or a
-// directory); through a symbolic link it removes the file written, the
-// link's target, and leaves the link.
-void remove_regular_file(const std::string& path);
+// Size in bytes of the regular file behind the stream; std::nullopt for a
+// pipe, a device or anything else whose size says nothing.
+std::optional<std::uint64_t> regular_file_size(std::FILE* stream);
+
+// The output of a run. create_output_stream creates or truncates the file
+// ("wb") and, when it is a regular file, makes it the pending output, which
+// an OutputGuard then commits or removes. While it is pending, SIGINT,
+// SIGTERM and SIGHUP remove it before the program ends by that signal.
+// Removal touches only that file: the same regular file under its resolved
+// name (through a symbolic link, the link's target), never a device, a
+// directory or a file put in its place.
+UniqueFile create_output_stream(const std::string& path);
+
+// Commit or remove: the pending output is removed when the guard goes,
+// unless commit() has kept it.
+class OutputGuard {
+  public:
+    OutputGuard() = default;
+    ~OutputGuard();
+    OutputGuard(const OutputGuard&) = delete;
+    OutputGuard& operator=(const OutputGuard&) = delete;
+
+    void commit();
+
+  private:
+    bool committed_ = false;
+};
+
+// Called once at start-up: SIGINT, SIGTERM and SIGHUP then remove the
+// pending output and restore a terminal changed for a key read before the
+// program ends by the signal, so that a calling shell sees it.
+void clean_up_on_interruption();
 
 // Path parts as the tools split them: directory (with its trailing
 // separator), base name, and extension from the last dot of the file name.

@@ -33,23 +33,25 @@ int fail(const char* message) {
 // partial file is removed.
 bool write_destination(const GrdRunSettings& settings, const DtmHeader& header, const GrdGrid& grid,
                        const GrdInfo& info, bool& created) {
-    platform::UniqueFile dest = platform::open_write_stream(settings.dest_path, "wb");
+    platform::OutputGuard output;
+    platform::UniqueFile dest = platform::create_output_stream(settings.dest_path);
     created = static_cast<bool>(dest);
     if (!dest) {
         return false;
     }
     const bool written = put_dtm_header(dest.get(), header) == 1 &&
                          write_dtm_cells(grid, info, settings.z_factor, dest.get());
-    if (platform::close_file(dest) && written) {
-        return true;
+    if (!platform::close_file(dest) || !written) {
+        return false;
     }
-    platform::remove_regular_file(settings.dest_path);
-    return false;
+    output.commit();
+    return true;
 }
 
 int run(int argc, char** argv) {
     GrdRunSettings settings;
     platform::prepare_console();
+    platform::clean_up_on_interruption();
     if (parse_command_line(std::vector<std::string>(argv + 1, argv + argc), settings) != 0) {
         print_usage();
         return 1;

@@ -2,6 +2,7 @@
 // with its error line and status 1, and leaves no new or damaged DTM file.
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <filesystem>
 #include <optional>
 #include <sys/stat.h>
@@ -128,6 +129,12 @@ TEST(BriskelFailure, WriteFailuresRemoveThePartialDtm) {
                             failing_open(FAIL_OPEN_LIBRARY, "g.dtm", 1));
     EXPECT_EQ(run.exit_status, 1);
     EXPECT_EQ(run.out, error_line("Could not write destination dtm file: g.dtm"));
+    EXPECT_FALSE(file_exists(dir.file("g.dtm")));
+
+    // Interrupted halfway through its cells: no partial DTM either.
+    run = briskel(dir, {"g.grd", "g.dtm", "f", "f", "/Q"}, 0,
+                  interrupted_write(FAIL_OPEN_LIBRARY, "g.dtm", 2, SIGTERM));
+    EXPECT_EQ(run.exit_status, 128 + SIGTERM);
     EXPECT_FALSE(file_exists(dir.file("g.dtm")));
 
     std::filesystem::create_symlink("/dev/full", dir.file("full.dtm"));

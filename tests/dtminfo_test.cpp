@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <csignal>
 #include <cstring>
 #include <png.h>
 #include <sys/stat.h>
@@ -256,6 +257,17 @@ TEST(Dtminfo, PictureFailuresLeaveOtherFilesAlone) {
 
     run = dtminfo(dir, {"a.dtm", "/I" + dir.path(), "/Q"});
     EXPECT_EQ(run.out, error_line("Cannot write picture file: " + dir.path()));
+
+    // Interrupted while the picture is written: no partial picture.
+    std::vector<std::int16_t> rough(300 * 300);
+    for (std::size_t i = 0; i < rough.size(); ++i) {
+        rough[i] = static_cast<std::int16_t>((i * 7919) % 2003);
+    }
+    write_file(dir.file("rough.dtm"), dtm_file(header(2.0f, DTM_INT16, 300, 300), rough));
+    run = run_program(DTMINFO_PATH, {"rough.dtm", "/Irough.png", "/Q"}, dir.path(), {}, 0,
+                      interrupted_write(FAIL_OPEN_LIBRARY, "rough.png", 6, SIGINT));
+    EXPECT_EQ(run.exit_status, 128 + SIGINT);
+    EXPECT_FALSE(file_exists(dir.file("rough.png")));
 
     write_file(dir.file("empty.dtm"), dtm_file<std::int16_t>(header(2.0f, DTM_INT16, 0, 5), {}));
     run = dtminfo(dir, {"empty.dtm", "/Iempty.png", "/Q"});

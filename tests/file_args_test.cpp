@@ -62,23 +62,43 @@ TEST(Platform, SameFileSeesThroughSpellingsAndLinks) {
     EXPECT_FALSE(platform::same_file(dir.file("a.dem"), dir.file("missing.dem")));
 }
 
-TEST(Platform, RemovalTakesRegularFilesOnly) {
+// Creates the file as the pending output and lets it fail: the guard
+// removes it unless `commit`.
+void write_output(const std::string& path, bool commit = false) {
+    platform::OutputGuard output;
+    platform::UniqueFile stream = platform::create_output_stream(path);
+    if (commit) {
+        output.commit();
+    }
+}
+
+TEST(Platform, FailedOutputRemovalTakesOnlyTheRegularFileWritten) {
     TempDir dir;
     write_file(dir.file("target"), "x");
     write_file(dir.file("Plain"), "x");
     ASSERT_EQ(::symlink("target", dir.file("link").c_str()), 0);
     ASSERT_EQ(::symlink("/dev/null", dir.file("null").c_str()), 0);
     std::filesystem::create_directory(dir.file("sub"));
-    platform::remove_regular_file(dir.file("sub"));
-    platform::remove_regular_file(dir.file("null"));
+    write_output(dir.file("sub"));
+    write_output(dir.file("null"));
     EXPECT_TRUE(file_exists(dir.file("sub")));
     EXPECT_TRUE(file_exists("/dev/null"));
     // Through a link the file written, its target, goes; the link stays.
-    platform::remove_regular_file(dir.file("link"));
+    write_output(dir.file("link"));
     EXPECT_TRUE(file_exists(dir.file("link")));
     EXPECT_FALSE(file_exists(dir.file("target")));
-    platform::remove_regular_file(dir.file("PLAIN"));
+    write_output(dir.file("PLAIN"));
     EXPECT_FALSE(file_exists(dir.file("Plain")));
+    write_output(dir.file("kept"), true);
+    EXPECT_TRUE(file_exists(dir.file("kept")));
+    // A file put in the place of the one written is not the run's to remove.
+    {
+        platform::OutputGuard output;
+        ASSERT_TRUE(platform::create_output_stream(dir.file("replaced")));
+        write_file(dir.file("other"), "y");
+        std::filesystem::rename(dir.file("other"), dir.file("replaced"));
+    }
+    EXPECT_EQ(read_file(dir.file("replaced")), "y");
 }
 
 TEST(Platform, StreamsRefuseDirectoriesAndDoNotWaitOnFifos) {

@@ -2,16 +2,22 @@
 // later, at the first write: the opening numbered FAIL_OPEN_NUMBER (from 1)
 // among those of a path ending in FAIL_OPEN_SUFFIX gets /dev/full instead,
 // so that everything written through it fails with "no space left".
+// Or to interrupt it while it writes: the fwrite call numbered
+// INTERRUPT_WRITE_NUMBER into a file ending in INTERRUPT_WRITE_SUFFIX writes
+// half its data, then the program receives the signal INTERRUPT_SIGNAL.
 // Both entry points are defined here, so open must not be renamed open64.
 #undef _FILE_OFFSET_BITS
 
 #include <atomic>
+#include <csignal>
 #include <cstdarg>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <string_view>
+#include <unistd.h>
 
 namespace {
 
@@ -40,7 +46,37 @@ int forward(const char* name, const char* path, int flags, mode_t mode) {
     return real(opened, flags, mode);
 }
 
+std::atomic<int> matching_writes{0};
+
+bool writes_to(std::FILE* stream, const char* suffix) {
+    char link[64];
+    char target[4096];
+    std::snprintf(link, sizeof link, "/proc/self/fd/%d", ::fileno(stream));
+    const ssize_t length = ::readlink(link, target, sizeof target - 1);
+    if (length < 0) {
+        return false;
+    }
+    target[length] = '\0';
+    return std::string_view(target).ends_with(suffix);
+}
+
 } // namespace
+
+extern "C" std::size_t fwrite(const void* data, std::size_t size, std::size_t count,
+                              std::FILE* stream) {
+    using WriteFunction = std::size_t (*)(const void*, std::size_t, std::size_t, std::FILE*);
+    static const auto real_fwrite = reinterpret_cast<WriteFunction>(dlsym(RTLD_NEXT, "fwrite"));
+    const char* suffix = std::getenv("INTERRUPT_WRITE_SUFFIX");
+    const char* number = std::getenv("INTERRUPT_WRITE_NUMBER");
+    const char* signal_number = std::getenv("INTERRUPT_SIGNAL");
+    if (suffix != nullptr && number != nullptr && signal_number != nullptr &&
+        writes_to(stream, suffix) && ++matching_writes == std::atoi(number)) {
+        real_fwrite(data, size, count / 2, stream);
+        std::fflush(stream);
+        ::kill(::getpid(), std::atoi(signal_number));
+    }
+    return real_fwrite(data, size, count, stream);
+}
 
 extern "C" int open(const char* path, int flags, ...) {
     va_list arguments;

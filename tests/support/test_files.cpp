@@ -163,14 +163,30 @@ RunResult run_program(const std::string& program, const std::vector<std::string>
     return result;
 }
 
-std::vector<std::string> failing_open(const std::string& library, const std::string& suffix,
-                                      int number) {
+namespace {
+
+std::vector<std::string> preloaded(const std::string& library, std::vector<std::string> settings) {
     // A sanitizer runtime would otherwise insist on coming first.
     const char* asan = std::getenv("ASAN_OPTIONS");
-    const std::string asan_options =
-        std::string(asan != nullptr ? asan : "") + ":verify_asan_link_order=0";
-    return {"LD_PRELOAD=" + library, "FAIL_OPEN_SUFFIX=" + suffix,
-            "FAIL_OPEN_NUMBER=" + std::to_string(number), "ASAN_OPTIONS=" + asan_options};
+    settings.push_back("ASAN_OPTIONS=" + std::string(asan != nullptr ? asan : "") +
+                       ":verify_asan_link_order=0");
+    settings.push_back("LD_PRELOAD=" + library);
+    return settings;
+}
+
+} // namespace
+
+std::vector<std::string> failing_open(const std::string& library, const std::string& suffix,
+                                      int number) {
+    return preloaded(library,
+                     {"FAIL_OPEN_SUFFIX=" + suffix, "FAIL_OPEN_NUMBER=" + std::to_string(number)});
+}
+
+std::vector<std::string> interrupted_write(const std::string& library, const std::string& suffix,
+                                           int number, int signal_number) {
+    return preloaded(library, {"INTERRUPT_WRITE_SUFFIX=" + suffix,
+                               "INTERRUPT_WRITE_NUMBER=" + std::to_string(number),
+                               "INTERRUPT_SIGNAL=" + std::to_string(signal_number)});
 }
 
 std::string error_line(const std::string& text) {

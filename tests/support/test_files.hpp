@@ -55,6 +55,12 @@ RunResult run_program(const std::string& program, const std::vector<std::string>
 std::vector<std::string> failing_open(const std::string& library, const std::string& suffix,
                                       int number);
 
+// The settings under which the program's fwrite call number `number` into a
+// file whose name ends in `suffix` writes half its data, then the program
+// receives `signal_number`. Needs the same preloaded library.
+std::vector<std::string> interrupted_write(const std::string& library, const std::string& suffix,
+                                           int number, int signal_number);
+
 // "ERROR: " + text + newline, as the tools print an error.
 std::string error_line(const std::string& text);
 
