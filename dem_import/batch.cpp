@@ -60,12 +60,12 @@ int derive_batch_paths(const std::string& line, DemRunSettings& settings) {
 
 namespace {
 
-const char* const LOG_HINT = "See TAVERLIN.LOG for error information\n";
+const char* const LOG_HINT = "See TAVERLIN.logfile for error information\n";
 
-// An error entry: on the console, and into the log without a line end.
+// An error entry: on the console, and as a line of the log.
 void report_list_error(const std::string& text) {
     print_error(text);
-    print_log_or_info(text);
+    print_log_or_info(text + "\n");
     print_info(LOG_HINT);
 }
 
@@ -81,6 +81,7 @@ int run_batch(DemRunSettings& settings) {
     log_file = platform::open_write_stream(BATCH_LOG_NAME, "w");
 
     std::string line;
+    bool any_failed = false;
     for (;;) {
         const ListLineStatus status = read_list_line(list.get(), line, list_line_number);
         if (status == LIST_END) {
@@ -91,16 +92,19 @@ int run_batch(DemRunSettings& settings) {
                                           "line %li of list file",
                                           MAX_PATH_LENGTH, line.c_str(),
                                           static_cast<long>(list_line_number)));
+            any_failed = true;
             continue;
         }
         if (!platform::path_exists(line)) {
             report_list_error(format_text("Cannot find file: %s in line %li of list file",
                                           line.c_str(), static_cast<long>(list_line_number)));
+            any_failed = true;
             continue;
         }
         if (derive_batch_paths(line, settings) != 0) {
             report_list_error(format_text(
                 "Cannot create source and destination file name using %s as a base", line.c_str()));
+            any_failed = true;
             continue;
         }
         print_info(format_text("Processing DEM file: %s to create %s\n",
@@ -117,6 +121,7 @@ int run_batch(DemRunSettings& settings) {
         if (result.outcome == ConversionOutcome::Failed) {
             print_error(result.message);
             print_log_or_info(result.message + "\n");
+            any_failed = true;
             continue;
         }
         print_log_or_info("Done\n");
@@ -125,5 +130,6 @@ int run_batch(DemRunSettings& settings) {
     log_file.reset();
     settings.batch_mode = false;
     print_info(LOG_HINT);
-    return 0;
+    // A batch in which any line failed says so to whoever called it.
+    return any_failed ? 1 : 0;
 }

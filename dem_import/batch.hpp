@@ -22,5 +22,6 @@ ListLineStatus read_list_line(std::FILE* list, std::string& line, std::int32_t& 
 // the same name with the extension ".DTM". 0 when usable, 1 otherwise.
 int derive_batch_paths(const std::string& line, DemRunSettings& settings);
 
-// Converts every file of the list; returns the exit status.
+// Converts every file of the list; returns the exit status: 0 when every
+// file converted, 1 when any line failed or the run ended early.
 int run_batch(DemRunSettings& settings);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <optional>
 
 #include "console.hpp"
 #include "dem_profile.hpp"
@@ -12,7 +13,6 @@
 namespace {
 
 constexpr double LARGEST_DOUBLE = std::numeric_limits<double>::max();
-constexpr double SMALLEST_NORMAL = std::numeric_limits<double>::min();
 
 const char* const CLEAR_PROGRESS_LINE =
     "\r                                                                      \r";
@@ -43,6 +43,17 @@ bool grid_line_count(double span, double spacing, std::int32_t& count) {
     return true;
 }
 
+// A grid far larger than its file can describe: more than 2^24 cells and
+// more than 256 cells a byte of the DEM, as when a few profiles lie
+// millions of rows apart. Real DEMs, however sparse, stay far below.
+bool absurd_extent(std::int32_t columns, std::int32_t rows, std::optional<std::uint64_t> size) {
+    constexpr std::uint64_t CELLS_ALWAYS_ALLOWED = std::uint64_t{1} << 24;
+    constexpr std::uint64_t CELLS_PER_BYTE = 256;
+    const auto cells = static_cast<std::uint64_t>(std::max(columns, 0)) *
+                       static_cast<std::uint64_t>(std::max(rows, 0));
+    return size && cells > CELLS_ALWAYS_ALLOWED && cells > CELLS_PER_BYTE * *size;
+}
+
 bool valid_resolution(float resolution) {
     return std::isfinite(resolution) && resolution > 0.0f;
 }
@@ -62,8 +73,10 @@ int scan_dem_limits(const std::string& source_path, bool suppress_progress, DemH
     DemLimits found;
     found.x_min = LARGEST_DOUBLE;
     found.y_min = LARGEST_DOUBLE;
-    found.x_max = SMALLEST_NORMAL;
-    found.y_max = SMALLEST_NORMAL;
+    // The largest X and Y start below every coordinate, negative ones
+    // included (west of Greenwich, south of the equator).
+    found.x_max = -LARGEST_DOUBLE;
+    found.y_max = -LARGEST_DOUBLE;
     limits.largest_count = 0;
     // A file that ends with its Type A record has no profile to read: with
     // profiles announced, the first of them is the one missing; without, the
@@ -124,11 +137,13 @@ int scan_dem_limits(const std::string& source_path, bool suppress_progress, DemH
 int compute_dem_extent(const std::string& source_path, bool suppress_progress, DemHeader& header,
                        DemExtent& extent, int& failed_profile) {
     failed_profile = 0;
+    std::optional<std::uint64_t> source_size;
     {
         platform::UniqueFile stream = platform::open_read_stream(source_path, "rb");
         if (!stream) {
             return DEM_CANNOT_OPEN_SOURCE;
         }
+        source_size = platform::regular_file_size(stream.get());
         TextReader in(stream.get(), 4096);
         if (read_dem_header(in, header) != 0) {
             return DEM_CANNOT_READ_SOURCE;
@@ -155,12 +170,17 @@ int compute_dem_extent(const std::string& source_path, bool suppress_progress, D
         !grid_line_count(limits.y_max - limits.y_min, y_spacing, rows)) {
         return DEM_EXTENT_OUT_OF_RANGE;
     }
+    const std::int32_t column_count = std::max(header.profile_columns, columns);
+    const std::int32_t row_count = std::max(limits.largest_count, rows);
+    if (absurd_extent(column_count, row_count, source_size)) {
+        return DEM_EXTENT_OUT_OF_RANGE;
+    }
     extent.x_min = limits.x_min;
     extent.y_min = limits.y_min;
     extent.rotation = header.rotation;
     extent.x_spacing = x_spacing;
     extent.y_spacing = y_spacing;
-    extent.column_count = std::max(header.profile_columns, columns);
-    extent.row_count = std::max(limits.largest_count, rows);
+    extent.column_count = column_count;
+    extent.row_count = row_count;
     return DEM_OK;
 }

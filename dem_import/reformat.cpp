@@ -101,8 +101,12 @@ int reformat_profiles(const std::string& source_path, const std::string& dest_pa
     if (!dest) {
         return DEM_CANNOT_OPEN_DESTINATION;
     }
+    // The first profile follows the Type A record, found as the scan finds
+    // it: past the record's fields, whatever its free text holds, then on
+    // to the next record.
     TextReader in(source.get());
-    if (skip_to_next_record(in) != 0) {
+    DemHeader type_a;
+    if (read_dem_header(in, type_a) != 0 || skip_to_next_record(in) != 0) {
         return DEM_CANNOT_READ_SOURCE;
     }
     if (std::fseek(dest.get(), static_cast<long>(DTM_DATA_OFFSET), SEEK_SET) != 0) {
@@ -149,13 +153,15 @@ int reformat_profiles(const std::string& source_path, const std::string& dest_pa
             if (written >= extent.row_count) {
                 break;
             }
-            double v = static_cast<double>(raw) * z_resolution + profile.datum_elevation;
+            const double v = static_cast<double>(raw) * z_resolution + profile.datum_elevation;
+            ++written;
+            // Below 0 is a void, stored as the void value in every unit.
             if (v < 0.0) {
-                v = -1.0;
+                cells.put(void_cell);
+                continue;
             }
             const double stored = dtm_cell_value(data_type, elevation_factor * v);
             cells.put(stored);
-            ++written;
             const bool positive =
                 data_type == DTM_INT16 || data_type == DTM_INT32 ? stored >= 1.0 : stored > 0.0;
             if (positive) {

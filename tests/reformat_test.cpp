@@ -23,6 +23,12 @@ TEST(CellValue, EachTypeConvertsAsItsCellStoresIt) {
     EXPECT_EQ(dtm_cell_value(DTM_INT16, 3e9), 0.0);
     EXPECT_EQ(dtm_cell_value(DTM_INT16, std::nan("")), 0.0);
     EXPECT_EQ(dtm_cell_value(DTM_FLOAT32, 0.1), static_cast<double>(0.1f));
+    // Halfway between the largest float and 2^128 rounds to infinity, just
+    // below it to the largest float.
+    constexpr double halfway = 0x1p128 - 0x1p103;
+    EXPECT_EQ(dtm_cell_value(DTM_FLOAT32, halfway), HUGE_VAL);
+    EXPECT_EQ(dtm_cell_value(DTM_FLOAT32, -halfway), -HUGE_VAL);
+    EXPECT_EQ(dtm_cell_value(DTM_FLOAT32, std::nextafter(halfway, 0.0)), 0x1.fffffep127);
     EXPECT_EQ(dtm_cell_value(DTM_FLOAT64, 0.1), 0.1);
 }
 
@@ -49,12 +55,12 @@ std::string reformat_as(int data_type, double elevation_factor, DtmHeader& heade
 
 } // namespace
 
-TEST(Reformat, FloatCellsKeepVoidsAtMinusOneAndScaleInProfileVoids) {
+TEST(Reformat, FloatCellsKeepEveryVoidAtMinusOneWhateverTheFactor) {
     DtmHeader header;
     const std::string cells = reformat_as(DTM_FLOAT32, FEET_TO_METERS, header);
     ASSERT_EQ(cells.size(), 2u * 3 * 4);
     EXPECT_EQ(le_float32(cells, 0), static_cast<float>(5 * FEET_TO_METERS));
-    EXPECT_EQ(le_float32(cells, 4), static_cast<float>(-FEET_TO_METERS));
+    EXPECT_EQ(le_float32(cells, 4), -1.0f);
     EXPECT_EQ(le_float32(cells, 8), 0.0f);
     EXPECT_EQ(cells.substr(12, 8), std::string("\x00\x00\x80\xBF\x00\x00\x80\xBF", 8));
     EXPECT_EQ(le_float32(cells, 20), static_cast<float>(7 * FEET_TO_METERS));
@@ -71,7 +77,7 @@ TEST(Reformat, Float64AndInt32CellsUseTheirOwnWidths) {
     const std::string ints = reformat_as(DTM_INT32, METERS_TO_FEET, header);
     ASSERT_EQ(ints.size(), 2u * 3 * 4);
     EXPECT_EQ(le_int32(ints, 0), 16);
-    EXPECT_EQ(le_int32(ints, 4), -3);
+    EXPECT_EQ(le_int32(ints, 4), -1);
     EXPECT_EQ(le_int32(ints, 12), -1);
 }
 

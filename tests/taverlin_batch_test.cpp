@@ -10,7 +10,7 @@ using namespace taverlin_test;
 
 namespace {
 
-const std::string HINT = "See TAVERLIN.LOG for error information\n";
+const std::string HINT = "See TAVERLIN.logfile for error information\n";
 
 std::string converted(const std::string& source, const std::string& dest,
                       const std::string& report) {
@@ -29,10 +29,10 @@ TEST(TaverlinBatch, SkipsCommentsAndEmptyLinesAndCountsLines) {
     write_file(dir.file("list.txt"), "!x.dem\r\n\r\n%x.dem\n;x.dem\r\xFFx.dem\r\n\n\n"
                                      "missing.dem\r\na.dem");
     const RunResult run = taverlin(dir, {"@list.txt", "/S"});
-    EXPECT_EQ(run.exit_status, 0);
+    EXPECT_EQ(run.exit_status, 1);
     EXPECT_EQ(run.out, BANNER + error_line("Cannot find file: missing.dem in line 5 of list file") +
                            HINT + converted("A.DEM", "A.DTM", "A.HDR") + HINT);
-    EXPECT_EQ(log_of(dir), "Cannot find file: missing.dem in line 5 of list file"
+    EXPECT_EQ(log_of(dir), "Cannot find file: missing.dem in line 5 of list file\n"
                            "A.DEM...processing to create A.DTM...Done\n");
     EXPECT_EQ(read_file(dir.file("A.DTM")), dtm_bytes(ExpectedDtm{}));
     EXPECT_TRUE(file_exists(dir.file("A.HDR")));
@@ -68,7 +68,7 @@ TEST(TaverlinBatch, WorksOutUnitFactorsForEveryFile) {
     ASSERT_EQ(taverlin(dir, {"@list.txt", "/Q", "/XF", "/ZF"}).exit_status, 0);
     ExpectedDtm in_feet = with_cells(0, 0, 5, 10, ExpectedDtm{}.cells);
     EXPECT_EQ(read_file(dir.file("F.DTM")), dtm_bytes(in_feet));
-    in_feet = with_cells(0, 0, 16, 161, {32, 0, -3, 161, -1, -1, 22, 26, -1, 16, -1, -1});
+    in_feet = with_cells(0, 0, 16, 161, {32, 0, -1, 161, -1, -1, 22, 26, -1, 16, -1, -1});
     in_feet.x_origin = 1000 * 3.280839895;
     in_feet.y_origin = 2000 * 3.280839895;
     in_feet.x_spacing = in_feet.y_spacing = 30 * 3.280839895;
@@ -91,10 +91,10 @@ TEST(TaverlinBatch, LineThatIsItsOwnDestinationIsSkipped) {
         write_file(dir.file("b.dtm"), build_dem(small_dem()));
         write_file(dir.file("list.txt"), "b.dtm\na.dem\n");
         const RunResult run = taverlin(dir, {"@list.txt", option});
-        EXPECT_EQ(run.exit_status, 0);
+        EXPECT_EQ(run.exit_status, 1);
         EXPECT_EQ(run.out, console) << option;
         EXPECT_EQ(log_of(dir), "Cannot create source and destination file name using b.dtm as a "
-                               "baseA.DEM...processing to create A.DTM...Done\n");
+                               "base\nA.DEM...processing to create A.DTM...Done\n");
         EXPECT_EQ(read_file(dir.file("b.dtm")), build_dem(small_dem()));
         EXPECT_EQ(read_file(dir.file("A.DTM")), dtm_bytes(ExpectedDtm{}));
     }

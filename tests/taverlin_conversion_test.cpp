@@ -37,6 +37,18 @@ TEST(TaverlinConversion, PrintsProgressSummaryAndCompletion) {
     for (int c = 0; c < 21; ++c) {
         EXPECT_EQ(dtm.cell(c, 0), c + 1);
     }
+
+    // /S: no progress text at all, alone and in a batch.
+    const RunResult silent = taverlin(dir, {"a.dem", "b.dtm", "/S"});
+    EXPECT_EQ(silent.out,
+              BANNER + summary("a.dem", "b.dtm", "b.HDR") + "Format conversion complete\n\n");
+    write_file(dir.file("c.dem"), build_dem(dem));
+    write_file(dir.file("list.txt"), "c.dem\n");
+    const RunResult batch = taverlin(dir, {"@list.txt", "/S"});
+    EXPECT_EQ(batch.exit_status, 0);
+    EXPECT_EQ(batch.out, BANNER + "Processing DEM file: C.DEM to create C.DTM\n" +
+                             summary("C.DEM", "C.DTM", "C.HDR") + "Format conversion complete\n\n" +
+                             "See TAVERLIN.logfile for error information\n");
 }
 
 TEST(TaverlinConversion, EveryRecordLayoutGivesTheSameDtm) {
@@ -66,7 +78,7 @@ TEST(TaverlinConversion, EveryRecordLayoutGivesTheSameDtm) {
 }
 
 TEST(TaverlinConversion, ConvertsUnitsOfHeaderAndCells) {
-    const std::vector<std::int16_t> in_feet = {32, 0, -3, 161, -1, -1, 22, 26, -1, 16, -1, -1};
+    const std::vector<std::int16_t> in_feet = {32, 0, -1, 161, -1, -1, 22, 26, -1, 16, -1, -1};
     const std::vector<std::int16_t> unchanged = ExpectedDtm{}.cells;
     struct Case {
         int dem_units; // of planimetric values and elevations
@@ -76,15 +88,14 @@ TEST(TaverlinConversion, ConvertsUnitsOfHeaderAndCells) {
     };
     const std::vector<Case> cases = {
         {2, {}, 1.0, ExpectedDtm{}},
-        // Meters to feet: an in-profile void is -3, leading and trailing ones stay -1.
+        // Every void stays -1 in either unit, also inside a profile.
         {2, {"/XF", "/ZF"}, 3.280839895, with_cells(0, 0, 16, 161, in_feet)},
         {2, {"/ZF"}, 1.0, with_cells(1, 0, 16, 161, in_feet)},
         {2, {"/XF"}, 3.280839895, with_cells(0, 1, 5, 10, unchanged)},
-        // Feet to meters: an in-profile void truncates to 0.
         {1,
          {"/XM", "/ZM"},
          0.3048,
-         with_cells(1, 1, 1, 12192, {3, 0, 0, 12192, -1, -1, 2, 2, -1, 1, -1, -1})},
+         with_cells(1, 1, 1, 12192, {3, 0, -1, 12192, -1, -1, 2, 2, -1, 1, -1, -1})},
         {1, {"/XF", "/ZF"}, 1.0, with_cells(0, 0, 5, 10, unchanged)},
     };
     for (const Case& c : cases) {
@@ -116,17 +127,68 @@ TEST(TaverlinConversion, ElevationIsDatumPlusCountTimesFloatResolution) {
     EXPECT_EQ(read_file(dir.file("a.dtm")), dtm_bytes(e));
 }
 
-TEST(TaverlinConversion, ReadsOctalZonesAndLowerCaseExponentsAsTheyStand) {
+TEST(TaverlinConversion, ReadsDecimalZerosAndLowerCaseExponentsAsTheyStand) {
     TempDir dir;
     std::string text = build_dem(small_dem());
-    text.replace(162, 6, " 00010");                    // zone: octal 8
+    text.replace(162, 6, " 00010");                    // zone: decimal 10
     text.replace(786, 24, "   2.500000000000000d-01"); // rotation: mantissa only
+    // An elevation with leading zeros is one value, not two.
+    text = patched(text, 1, text.find("    10", 1024 + 144) - 1024, "  0010");
     write_file(dir.file("a.dem"), text);
     ASSERT_EQ(taverlin(dir, {"a.dem", "a.dtm", "/Q"}).exit_status, 0);
     ExpectedDtm e;
-    e.coord_zone = 8;
+    e.coord_zone = 10;
     e.rotation = 2.5;
     EXPECT_EQ(read_file(dir.file("a.dtm")), dtm_bytes(e));
+}
+
+TEST(TaverlinConversion, NegativeCoordinatesGiveTheSameGrid) {
+    // West of Greenwich and south of the equator: every X and Y below 0.
+    TestDem dem = small_dem();
+    for (TestProfile& profile : dem.profiles) {
+        profile.x_start -= 5000;
+        profile.y_start -= 5000;
+    }
+    TempDir dir;
+    write_file(dir.file("a.dem"), build_dem(dem));
+    ASSERT_EQ(taverlin(dir, {"a.dem", "a.dtm", "/Q"}).exit_status, 0);
+    ExpectedDtm e;
+    e.x_origin = -4000;
+    e.y_origin = -3000;
+    EXPECT_EQ(read_file(dir.file("a.dtm")), dtm_bytes(e));
+}
+
+TEST(TaverlinConversion, GeographicSampleKeepsArcSecondsWestOfGreenwich) {
+    TempDir dir;
+    write_file(dir.file("geo.dem"), read_file(SAMPLES_DIR "/topobathy_geographic.dem"));
+    const RunResult run = taverlin(dir, {"geo.dem", "geo.dtm", "/S", "/PM", "/EM"});
+    EXPECT_EQ(run.exit_status, 0) << run.out;
+    DtmFile dtm;
+    ASSERT_EQ(read_dtm_file(dir.file("geo.dtm"), dtm), DtmReadStatus::ok);
+    EXPECT_EQ(dtm.header.column_count, 120);
+    EXPECT_EQ(dtm.header.row_count, 59);
+    EXPECT_EQ(dtm.header.x_origin, -453480);
+    EXPECT_EQ(dtm.header.y_origin, 172920);
+    EXPECT_EQ(dtm.header.x_spacing, 120);
+    EXPECT_EQ(dtm.header.coord_system, 0);
+    EXPECT_EQ(dtm.header.z_max, 2016);
+    EXPECT_EQ(std::count(dtm.cells.begin(), dtm.cells.end(), -1.0), 120 * 59 - 4510);
+}
+
+TEST(TaverlinConversion, FindsTheFirstProfileWhateverTheTypeARecordHolds) {
+    // Control bytes in the name or line ends in the free text before the
+    // fields: the reformatting pass still starts at the first profile.
+    const std::string dem = build_dem(small_dem());
+    const std::vector<std::pair<std::size_t, std::string>> damages = {
+        {4, "\t"}, {4, std::string(1, '\0')}, {100, "\r\n"}};
+    for (const auto& [offset, bytes] : damages) {
+        TempDir dir;
+        write_file(dir.file("a.dem"), std::string(dem).replace(offset, bytes.size(), bytes));
+        const RunResult run = taverlin(dir, {"a.dem", "a.dtm", "/Q"});
+        EXPECT_EQ(run.exit_status, 0) << run.out;
+        EXPECT_EQ(read_file(dir.file("a.dtm")).substr(200), dtm_bytes(ExpectedDtm{}).substr(200))
+            << "at byte " << offset;
+    }
 }
 
 TEST(TaverlinConversion, RangeKeepsItsStartValuesWithoutPositiveElevations) {

@@ -2,6 +2,7 @@
 // and a clean exit, and never leaves a partial DTM file behind.
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <filesystem>
 #include <functional>
 #include <limits>
@@ -137,7 +138,7 @@ TEST(TaverlinFailure, BatchLogsAFailedFileAndGoesOn) {
         "B.DEM...processing to create B.DTM..." + cannot_read(2, "B.DEM") + "\n";
     const std::string c_done = "C.DEM...processing to create C.DTM...Done\n";
     RunResult run = taverlin(dir, {"@list.txt", "/Q"});
-    EXPECT_EQ(run.exit_status, 0);
+    EXPECT_EQ(run.exit_status, 1);
     EXPECT_EQ(run.out, BANNER + error_line(cannot_read(2, "B.DEM")));
     EXPECT_EQ(read_file(dir.file("TAVERLIN.logfile")),
               "A.DEM...processing to create A.DTM...Done\n" + b_failed + c_done);
@@ -146,7 +147,7 @@ TEST(TaverlinFailure, BatchLogsAFailedFileAndGoesOn) {
 
     // The 224-byte DTM of a.dem does not fit under the limit.
     run = taverlin(dir, {"@list.txt", "/Q"}, {}, 210);
-    EXPECT_EQ(run.exit_status, 0);
+    EXPECT_EQ(run.exit_status, 1);
     EXPECT_EQ(run.out, BANNER + error_line("Cannot write DTM file: A.DTM") +
                            error_line(cannot_read(2, "B.DEM")));
     EXPECT_EQ(read_file(dir.file("TAVERLIN.logfile")),
@@ -157,7 +158,7 @@ TEST(TaverlinFailure, BatchLogsAFailedFileAndGoesOn) {
 
     // The header rewrite of C.DTM fails.
     run = taverlin(dir, {"@list.txt", "/Q"}, {}, 0, failing_open(FAIL_OPEN_LIBRARY, "C.DTM", 3));
-    EXPECT_EQ(run.exit_status, 0);
+    EXPECT_EQ(run.exit_status, 1);
     EXPECT_EQ(run.out, BANNER + error_line(cannot_read(2, "B.DEM")) +
                            error_line("Cannot write DTM file: C.DTM"));
     EXPECT_EQ(read_file(dir.file("TAVERLIN.logfile")),
@@ -165,6 +166,38 @@ TEST(TaverlinFailure, BatchLogsAFailedFileAndGoesOn) {
                   "C.DEM...processing to create C.DTM...Cannot write DTM file: C.DTM\n");
     EXPECT_EQ(read_file(dir.file("A.DTM")).size(), 224u);
     EXPECT_FALSE(file_exists(dir.file("C.DTM")));
+}
+
+TEST(TaverlinFailure, InterruptionRemovesTheDtmBeingWritten) {
+    // Two profiles 600000 rows apart: 2.4 MB of cells, written a megabyte at
+    // a time; the signal comes in the second megabyte.
+    TestDem tall = small_dem();
+    tall.profiles = {make_profile(1000, 2000, {5}, 1),
+                     make_profile(1030, 2000 + 30 * 600000.0, {7}, 2)};
+    for (const int signal_number : {SIGINT, SIGTERM, SIGHUP}) {
+        TempDir dir;
+        write_file(dir.file("a.dem"), build_dem(tall));
+        const RunResult run =
+            taverlin(dir, {"a.dem", "a.dtm", "/Q"}, {}, 0,
+                     interrupted_write(FAIL_OPEN_LIBRARY, "a.dtm", 3, signal_number));
+        EXPECT_EQ(run.exit_status, 128 + signal_number);
+        EXPECT_FALSE(file_exists(dir.file("a.dtm"))) << signal_number;
+        EXPECT_TRUE(file_exists(dir.file("a.HDR")));
+    }
+    // In a batch the interruption ends the batch; what was converted stays.
+    TempDir dir;
+    write_file(dir.file("a.dem"), build_dem(small_dem()));
+    write_file(dir.file("b.dem"), build_dem(tall));
+    write_file(dir.file("c.dem"), build_dem(small_dem()));
+    write_file(dir.file("list.txt"), "a.dem\nb.dem\nc.dem\n");
+    const RunResult run = taverlin(dir, {"@list.txt", "/Q"}, {}, 0,
+                                   interrupted_write(FAIL_OPEN_LIBRARY, "B.DTM", 3, SIGINT));
+    EXPECT_EQ(run.exit_status, 128 + SIGINT);
+    EXPECT_EQ(read_file(dir.file("A.DTM")), dtm_bytes(ExpectedDtm{}));
+    EXPECT_FALSE(file_exists(dir.file("B.DTM")));
+    EXPECT_FALSE(file_exists(dir.file("C.DTM")));
+    EXPECT_EQ(read_file(dir.file("TAVERLIN.logfile")),
+              "A.DEM...processing to create A.DTM...Done\nB.DEM...processing to create B.DTM...");
 }
 
 TEST(TaverlinFailure, OneFileUnderTwoSpellingsIsRefused) {
@@ -216,12 +249,12 @@ TEST(TaverlinFailure, RefusesNamesLongerThan259Bytes) {
     const std::string line = folder + "/" + std::string(55, 'e') + ".dem";
     write_file(dir.file("list.txt"), dem_fits + "\n" + line + "\na.dem\n");
     run = taverlin(dir, {"@list.txt", "/Q"});
-    EXPECT_EQ(run.exit_status, 0);
+    EXPECT_EQ(run.exit_status, 1);
     EXPECT_EQ(run.out, BANNER + error_line(error + line + " in line 2 of list file"));
     const std::string upper = std::string(200, 'D') + "/" + std::string(54, 'F');
     EXPECT_EQ(read_file(dir.file("TAVERLIN.logfile")),
               upper + ".DEM...processing to create " + upper + ".DTM...Done\n" + error + line +
-                  " in line 2 of list file" + "A.DEM...processing to create A.DTM...Done\n");
+                  " in line 2 of list file\n" + "A.DEM...processing to create A.DTM...Done\n");
     EXPECT_EQ(read_file(dir.file(folder + "/" + std::string(54, 'F') + ".DTM")),
               dtm_bytes(ExpectedDtm{}));
 }

@@ -43,6 +43,9 @@ void check(const Case& c) {
         EXPECT_EQ(run.exit_status, 1);
         EXPECT_TRUE(run.out.ends_with(error_line(*c.error))) << run.out;
         EXPECT_FALSE(file_exists(dir.file("a.dtm")));
+        if (*c.error == EXTENT) {
+            EXPECT_FALSE(file_exists(dir.file("a.HDR")));
+        }
         return;
     }
     EXPECT_EQ(run.exit_status, 0) << run.out;
@@ -66,10 +69,10 @@ TEST(TaverlinHostile, ExtremeCounts) {
         {"30000 profiles in four records", patched(DEM, 0, 858, " 30000"), cannot_read(4)},
         // Six digits run on from the field before unless that one ends in a blank.
         {"999999 profiles", patched(DEM, 0, 852, "    1 999999"), cannot_read(4)},
-        {"octal 0777777 profiles", patched(DEM, 0, 858, "077777"), cannot_read(4)},
+        {"077777 profiles, decimal", patched(DEM, 0, 858, "077777"), cannot_read(4)},
         {"-1 elevations", patched(DEM, 1, 12, "    -1"), cannot_read(1)},
         {"999999 elevations in one record", patched(DEM, 2, 6, "    2 999999"), cannot_read(2)},
-        {"hexadecimal 0xFFFFF elevations", patched(DEM, 2, 12, "0xFFFF"), cannot_read(2)},
+        {"0xFFFF elevations: 0, then no number", patched(DEM, 2, 12, "0xFFFF"), cannot_read(2)},
         {"no elevations: one more row below", patched(DEM, 1, 12, "     0"), std::nullopt},
         {"999999 elevation columns: a million grid columns", patched(DEM, 3, 12, "    1 999999"),
          cannot_read(4)},
@@ -78,6 +81,8 @@ TEST(TaverlinHostile, ExtremeCounts) {
         {"elevation columns -1 on the last profile", patched(DEM, 3, 18, "    -1"), std::nullopt},
         {"an elevation beyond 32 bits", patched(DEM, 1, 144, "9999999999 0"), std::nullopt},
         {"a profile 2.3e9 rows north", patched(DEM, 3, 48, field("0.7E+11", 24)), EXTENT},
+        {"a profile 20 million rows north of a 4 KB file",
+         patched(DEM, 3, 48, field("0.6E+09", 24)), EXTENT},
     };
     for (const Case& c : cases) {
         check(c);
