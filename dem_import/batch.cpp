@@ -1,9 +1,9 @@
-#include "batch.hpp"
+#include "dem_import/batch.hpp"
 
-#include "console.hpp"
-#include "conversion.hpp"
-#include "file_args.hpp"
-#include "platform.hpp"
+#include "cli/console.hpp"
+#include "cli/file_args.hpp"
+#include "cli/platform.hpp"
+#include "dem_import/conversion.hpp"
 
 ListLineStatus read_list_line(std::FILE* list, std::string& line, std::int32_t& list_line_number) {
     // Bytes kept of an over-long line, for its message.

@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <string>
 
-#include "run_settings.hpp"
+#include "dem_import/run_settings.hpp"
 
 inline constexpr const char* BATCH_LOG_NAME = "TAVERLIN.logfile";
 

@@ -1,11 +1,11 @@
-#include "command_line.hpp"
+#include "dem_import/command_line.hpp"
 
 #include <cstdio>
 
-#include "console.hpp"
-#include "conversion.hpp"
-#include "file_args.hpp"
-#include "platform.hpp"
+#include "cli/console.hpp"
+#include "cli/file_args.hpp"
+#include "cli/platform.hpp"
+#include "dem_import/conversion.hpp"
 
 namespace {
 

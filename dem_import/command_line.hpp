@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "run_settings.hpp"
+#include "dem_import/run_settings.hpp"
 
 // Fills the settings from the arguments after the program name, reporting
 // every fault. 0 to go on, 1 to show the usage text.

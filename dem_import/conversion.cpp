@@ -1,15 +1,15 @@
-#include "conversion.hpp"
+#include "dem_import/conversion.hpp"
 
 #include <string>
 
-#include "console.hpp"
-#include "dem_extent.hpp"
-#include "dem_status.hpp"
-#include "dtm_header.hpp"
-#include "file_args.hpp"
-#include "platform.hpp"
-#include "reformat.hpp"
-#include "units.hpp"
+#include "cli/console.hpp"
+#include "cli/file_args.hpp"
+#include "cli/platform.hpp"
+#include "dem_import/dem_extent.hpp"
+#include "dem_import/dem_status.hpp"
+#include "dem_import/reformat.hpp"
+#include "dtmfile/dtm_header.hpp"
+#include "dtmfile/units.hpp"
 
 std::string derive_report_path(const std::string& dest_path, bool batch_mode) {
     platform::PathParts parts = platform::split_path(dest_path);

@@ -3,8 +3,8 @@
 
 #include <string>
 
-#include "dem_header.hpp"
-#include "run_settings.hpp"
+#include "dem_import/dem_header.hpp"
+#include "dem_import/run_settings.hpp"
 
 enum class ConversionOutcome {
     Converted,

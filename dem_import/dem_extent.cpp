@@ -1,14 +1,14 @@
-#include "dem_extent.hpp"
+#include "dem_import/dem_extent.hpp"
 
 #include <algorithm>
 #include <cmath>
 #include <limits>
 #include <optional>
 
-#include "console.hpp"
-#include "dem_profile.hpp"
-#include "dem_status.hpp"
-#include "platform.hpp"
+#include "cli/console.hpp"
+#include "cli/platform.hpp"
+#include "dem_import/dem_profile.hpp"
+#include "dem_import/dem_status.hpp"
 
 namespace {
 

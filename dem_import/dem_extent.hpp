@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "dem_header.hpp"
+#include "dem_import/dem_header.hpp"
 
 struct DemExtent {
     double x_min = 0.0;

@@ -1,11 +1,11 @@
-#include "dem_header.hpp"
+#include "dem_import/dem_header.hpp"
 
 #include <algorithm>
 #include <cstring>
 
-#include "console.hpp"
-#include "number_scan.hpp"
-#include "platform.hpp"
+#include "cli/console.hpp"
+#include "cli/platform.hpp"
+#include "textscan/number_scan.hpp"
 
 bool read_dem_integer(TextReader& in, std::int32_t& value) {
     return scan_integer(in, 6, value) == SCAN_OK;

@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <string>
 
-#include "text_reader.hpp"
+#include "textscan/text_reader.hpp"
 
 struct DemHeader {
     std::array<char, 31> name{}; // first 30 bytes of the file and a NUL

@@ -1,10 +1,10 @@
-#include "dem_profile.hpp"
+#include "dem_import/dem_profile.hpp"
 
 #include <algorithm>
 #include <new>
 
-#include "dem_header.hpp"
-#include "number_scan.hpp"
+#include "dem_import/dem_header.hpp"
+#include "textscan/number_scan.hpp"
 
 int read_profile_header(TextReader& in, DemProfile& profile) {
     if (!read_dem_integer(in, profile.row_id) || !read_dem_integer(in, profile.column_id) ||

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "text_reader.hpp"
+#include "textscan/text_reader.hpp"
 
 inline constexpr long DEM_RECORD_LENGTH = 1024;
 

@@ -3,12 +3,12 @@
 #include <string>
 #include <vector>
 
-#include "batch.hpp"
-#include "command_line.hpp"
-#include "console.hpp"
-#include "conversion.hpp"
-#include "platform.hpp"
-#include "run_settings.hpp"
+#include "cli/console.hpp"
+#include "cli/platform.hpp"
+#include "dem_import/batch.hpp"
+#include "dem_import/command_line.hpp"
+#include "dem_import/conversion.hpp"
+#include "dem_import/run_settings.hpp"
 
 namespace {
 

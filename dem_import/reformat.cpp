@@ -1,15 +1,15 @@
-#include "reformat.hpp"
+#include "dem_import/reformat.hpp"
 
 #include <algorithm>
 #include <cmath>
 #include <limits>
 
-#include "cell_writer.hpp"
-#include "console.hpp"
-#include "dem_profile.hpp"
-#include "dem_status.hpp"
-#include "platform.hpp"
-#include "units.hpp"
+#include "cli/console.hpp"
+#include "cli/platform.hpp"
+#include "dem_import/dem_profile.hpp"
+#include "dem_import/dem_status.hpp"
+#include "dtmfile/cell_writer.hpp"
+#include "dtmfile/units.hpp"
 
 int assemble_dtm_header(const DemExtent& extent, const DemHeader& dem,
                         const std::string& description, const DemRunSettings& settings,

@@ -5,10 +5,10 @@
 #include <cstdint>
 #include <string>
 
-#include "dem_extent.hpp"
-#include "dem_header.hpp"
-#include "dtm_header.hpp"
-#include "run_settings.hpp"
+#include "dem_import/dem_extent.hpp"
+#include "dem_import/dem_header.hpp"
+#include "dem_import/run_settings.hpp"
+#include "dtmfile/dtm_header.hpp"
 
 // Fills every field of the DTM header from the extent, the settled DEM
 // header, the description and the /X and /Z settings. Always 0.

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "units.hpp"
+#include "dtmfile/units.hpp"
 
 struct DemRunSettings {
     bool suppress_progress = false;  // /S: no progress lines

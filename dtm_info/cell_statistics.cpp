@@ -1,4 +1,4 @@
-#include "cell_statistics.hpp"
+#include "dtm_info/cell_statistics.hpp"
 
 #include <cmath>
 

@@ -1,11 +1,11 @@
-#include "dtm_description.hpp"
+#include "dtm_info/dtm_description.hpp"
 
 #include <array>
 #include <charconv>
 #include <limits>
 
-#include "console.hpp"
-#include "units.hpp"
+#include "cli/console.hpp"
+#include "dtmfile/units.hpp"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include <optional>
 #include <string>
 
-#include "cell_statistics.hpp"
-#include "dtm_reader.hpp"
+#include "dtm_info/cell_statistics.hpp"
+#include "dtmfile/dtm_reader.hpp"
 
 enum class DtmWriter { unknown, taverlin, briskel };
 

@@ -1,12 +1,12 @@
-#include "info_command_line.hpp"
+#include "dtm_info/info_command_line.hpp"
 
 #include <charconv>
 #include <cmath>
 #include <cstdio>
 
-#include "console.hpp"
-#include "file_args.hpp"
-#include "platform.hpp"
+#include "cli/console.hpp"
+#include "cli/file_args.hpp"
+#include "cli/platform.hpp"
 
 namespace {
 

@@ -4,14 +4,14 @@
 #include <string>
 #include <vector>
 
-#include "cell_statistics.hpp"
-#include "console.hpp"
-#include "dtm_description.hpp"
-#include "dtm_reader.hpp"
-#include "info_command_line.hpp"
-#include "platform.hpp"
-#include "png_file.hpp"
-#include "terrain_picture.hpp"
+#include "cli/console.hpp"
+#include "cli/platform.hpp"
+#include "dtm_info/cell_statistics.hpp"
+#include "dtm_info/dtm_description.hpp"
+#include "dtm_info/info_command_line.hpp"
+#include "dtm_info/png_file.hpp"
+#include "dtm_info/terrain_picture.hpp"
+#include "dtmfile/dtm_reader.hpp"
 
 namespace {
 

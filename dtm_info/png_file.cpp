@@ -1,8 +1,8 @@
-#include "png_file.hpp"
+#include "dtm_info/png_file.hpp"
 
 #include <png.h>
 
-#include "platform.hpp"
+#include "cli/platform.hpp"
 
 bool write_png_file(const std::string& path, const Picture& picture) {
     if (picture.width <= 0 || picture.height <= 0) {

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "terrain_picture.hpp"
+#include "dtm_info/terrain_picture.hpp"
 
 // Writes the picture as an 8-bit RGBA PNG file, creating or truncating it.
 // False when the file cannot be opened or written; a file this call created

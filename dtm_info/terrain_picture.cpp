@@ -1,12 +1,12 @@
-#include "terrain_picture.hpp"
+#include "dtm_info/terrain_picture.hpp"
 
 #include <algorithm>
 #include <array>
 #include <cmath>
 #include <limits>
 
-#include "info_settings.hpp"
-#include "units.hpp"
+#include "dtm_info/info_settings.hpp"
+#include "dtmfile/units.hpp"
 
 PictureScale picture_scale(std::int32_t columns, std::int32_t rows, int side) {
     PictureScale scale;

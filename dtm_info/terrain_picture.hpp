@@ -9,7 +9,7 @@
 #include <span>
 #include <vector>
 
-#include "dtm_header.hpp"
+#include "dtmfile/dtm_header.hpp"
 
 // RGBA pixels, 8 bits a channel, rows from north to south, each row from
 // west to east.

@@ -1,4 +1,4 @@
-#include "cell_writer.hpp"
+#include "dtmfile/cell_writer.hpp"
 
 DtmCellWriter::DtmCellWriter(std::FILE* stream, int data_type)
     : stream_(stream), data_type_(data_type), buffer_(CAPACITY) {}

@@ -10,7 +10,7 @@
 #include <limits>
 #include <vector>
 
-#include "dtm_header.hpp"
+#include "dtmfile/dtm_header.hpp"
 
 // x rounded to float32 as IEEE 754 rounds it: values beyond the float32
 // range become the largest float or infinity instead of being undefined.

@@ -1,9 +1,9 @@
-#include "dtm_header.hpp"
+#include "dtmfile/dtm_header.hpp"
 
 #include <bit>
 #include <cstring>
 
-#include "platform.hpp"
+#include "cli/platform.hpp"
 
 std::size_t dtm_cell_size(int data_type) {
     switch (data_type) {

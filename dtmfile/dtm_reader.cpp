@@ -1,4 +1,4 @@
-#include "dtm_reader.hpp"
+#include "dtmfile/dtm_reader.hpp"
 
 #include <algorithm>
 #include <bit>
@@ -6,7 +6,7 @@
 #include <limits>
 #include <sys/stat.h>
 
-#include "console.hpp"
+#include "textscan/text_format.hpp"
 
 namespace {
 

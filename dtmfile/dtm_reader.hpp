@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "dtm_header.hpp"
-#include "platform.hpp"
+#include "cli/platform.hpp"
+#include "dtmfile/dtm_header.hpp"
 
 enum class DtmReadStatus {
     ok,

@@ -1,4 +1,4 @@
-#include "units.hpp"
+#include "dtmfile/units.hpp"
 
 double unit_factor(int source, int destination) {
     if (source == DTM_FEET && destination == DTM_METERS) {

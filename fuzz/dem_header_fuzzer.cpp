@@ -3,8 +3,8 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "dem_header.hpp"
-#include "text_reader.hpp"
+#include "dem_import/dem_header.hpp"
+#include "textscan/text_reader.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     TextReader in(reinterpret_cast<const char*>(data), size);

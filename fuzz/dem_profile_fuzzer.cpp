@@ -4,14 +4,14 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "conversion.hpp"
-#include "dem_extent.hpp"
-#include "dem_status.hpp"
-#include "dtm_header.hpp"
-#include "fuzz_file.hpp"
-#include "reformat.hpp"
-#include "run_settings.hpp"
-#include "units.hpp"
+#include "dem_import/conversion.hpp"
+#include "dem_import/dem_extent.hpp"
+#include "dem_import/dem_status.hpp"
+#include "dem_import/reformat.hpp"
+#include "dem_import/run_settings.hpp"
+#include "dtmfile/dtm_header.hpp"
+#include "dtmfile/units.hpp"
+#include "fuzz/fuzz_file.hpp"
 
 namespace {
 

@@ -4,12 +4,12 @@
 #include <string>
 #include <vector>
 
-#include "cell_statistics.hpp"
-#include "dtm_description.hpp"
-#include "dtm_reader.hpp"
-#include "fuzz_file.hpp"
-#include "png_file.hpp"
-#include "terrain_picture.hpp"
+#include "dtm_info/cell_statistics.hpp"
+#include "dtm_info/dtm_description.hpp"
+#include "dtm_info/png_file.hpp"
+#include "dtm_info/terrain_picture.hpp"
+#include "dtmfile/dtm_reader.hpp"
+#include "fuzz/fuzz_file.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string path = fuzzing::scratch_folder().file("input.dtm");

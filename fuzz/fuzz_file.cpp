@@ -1,4 +1,4 @@
-#include "fuzz_file.hpp"
+#include "fuzz/fuzz_file.hpp"
 
 #include <fcntl.h>
 #include <unistd.h>

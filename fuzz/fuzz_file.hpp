@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "test_files.hpp"
+#include "tests/support/test_files.hpp"
 
 namespace fuzzing {
 

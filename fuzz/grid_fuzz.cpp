@@ -1,15 +1,15 @@
-#include "grid_fuzz.hpp"
+#include "fuzz/grid_fuzz.hpp"
 
 #include <cstdio>
 #include <string>
 
-#include "dtm_header.hpp"
-#include "dtm_output.hpp"
-#include "fuzz_file.hpp"
-#include "grid_data.hpp"
-#include "grid_header.hpp"
-#include "grid_run_settings.hpp"
-#include "platform.hpp"
+#include "cli/platform.hpp"
+#include "dtmfile/dtm_header.hpp"
+#include "fuzz/fuzz_file.hpp"
+#include "grid_import/dtm_output.hpp"
+#include "grid_import/grid_data.hpp"
+#include "grid_import/grid_header.hpp"
+#include "grid_import/grid_run_settings.hpp"
 
 int fuzz_grid_layout(GrdKind kind, const std::uint8_t* data, std::size_t size) {
     const std::string source = fuzzing::scratch_folder().file("input.grd");

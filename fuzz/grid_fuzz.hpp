@@ -5,6 +5,6 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "grid_detect.hpp"
+#include "grid_import/grid_detect.hpp"
 
 int fuzz_grid_layout(GrdKind kind, const std::uint8_t* data, std::size_t size);

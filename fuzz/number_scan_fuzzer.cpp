@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <string>
 
-#include "scan_comparison.hpp"
+#include "tests/support/scan_comparison.hpp"
 
 using testing_support::ScanKind;
 

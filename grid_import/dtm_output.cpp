@@ -1,4 +1,4 @@
-#include "dtm_output.hpp"
+#include "grid_import/dtm_output.hpp"
 
 #include <algorithm>
 #include <bit>
@@ -8,9 +8,9 @@
 #include <cstdint>
 #include <vector>
 
-#include "cell_writer.hpp"
-#include "platform.hpp"
-#include "units.hpp"
+#include "cli/platform.hpp"
+#include "dtmfile/cell_writer.hpp"
+#include "dtmfile/units.hpp"
 
 int estimated_cell_bytes(int data_type) {
     switch (data_type) {

@@ -5,10 +5,10 @@
 #include <cstdio>
 #include <string>
 
-#include "dtm_header.hpp"
-#include "grid_data.hpp"
-#include "grid_header.hpp"
-#include "grid_run_settings.hpp"
+#include "dtmfile/dtm_header.hpp"
+#include "grid_import/grid_data.hpp"
+#include "grid_import/grid_header.hpp"
+#include "grid_import/grid_run_settings.hpp"
 
 // Written for every blank node (bits C6FFFE00).
 inline constexpr float DTM_BLANK_CELL = -32767.0f;

@@ -1,11 +1,11 @@
-#include "grid_command_line.hpp"
+#include "grid_import/grid_command_line.hpp"
 
 #include <cstdint>
 #include <cstdio>
 
-#include "console.hpp"
-#include "file_args.hpp"
-#include "platform.hpp"
+#include "cli/console.hpp"
+#include "cli/file_args.hpp"
+#include "cli/platform.hpp"
 
 std::int32_t read_zone_number(const std::string& text) {
     std::size_t i = 0;

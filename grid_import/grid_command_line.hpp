@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "grid_run_settings.hpp"
+#include "grid_import/grid_run_settings.hpp"
 
 // Fills the settings from the arguments after the program name, reporting
 // every fault in argument order. 0 to go on, 1 to show the usage text.

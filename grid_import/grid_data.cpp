@@ -1,11 +1,11 @@
-#include "grid_data.hpp"
+#include "grid_import/grid_data.hpp"
 
 #include <algorithm>
 #include <limits>
 #include <memory>
 #include <sys/stat.h>
 
-#include "surfer_readers.hpp"
+#include "grid_import/surfer_readers.hpp"
 
 bool source_holds_grid(GrdKind kind, const GrdInfo& info, std::FILE* stream) {
     struct stat file {};

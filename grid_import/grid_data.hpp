@@ -5,9 +5,9 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "grid_detect.hpp"
-#include "grid_header.hpp"
-#include "platform.hpp"
+#include "cli/platform.hpp"
+#include "grid_import/grid_detect.hpp"
+#include "grid_import/grid_header.hpp"
 
 // Room for the nodes, rows x columns row-major, in memory taken for them
 // alone; not cleared, every node is read before use.

@@ -1,9 +1,9 @@
-#include "grid_detect.hpp"
+#include "grid_import/grid_detect.hpp"
 
 #include <cstring>
 
-#include "grid_header.hpp"
-#include "platform.hpp"
+#include "cli/platform.hpp"
+#include "grid_import/grid_header.hpp"
 
 GrdKind detect_grid_kind(const std::string& source_path) {
     platform::UniqueFile stream = platform::open_read_stream(source_path, "rb");

@@ -1,9 +1,9 @@
-#include "grid_header.hpp"
+#include "grid_import/grid_header.hpp"
 
 #include <bit>
 #include <sys/types.h>
 
-#include "surfer_readers.hpp"
+#include "grid_import/surfer_readers.hpp"
 
 bool read_section_header(std::FILE* stream, GrdSectionHeader& section) {
     unsigned char bytes[8];

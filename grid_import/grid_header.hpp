@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "grid_detect.hpp"
+#include "grid_import/grid_detect.hpp"
 
 // Header values of the grid, in the order and widths of the Surfer 7 GRID
 // section body. Units are the source's own.

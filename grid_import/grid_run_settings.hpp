@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "units.hpp"
+#include "dtmfile/units.hpp"
 
 struct GrdRunSettings {
     std::string source_path;       // cleaned and lower-cased

@@ -4,15 +4,15 @@
 #include <string>
 #include <vector>
 
-#include "console.hpp"
-#include "dtm_header.hpp"
-#include "dtm_output.hpp"
-#include "grid_command_line.hpp"
-#include "grid_data.hpp"
-#include "grid_detect.hpp"
-#include "grid_header.hpp"
-#include "grid_run_settings.hpp"
-#include "platform.hpp"
+#include "cli/console.hpp"
+#include "cli/platform.hpp"
+#include "dtmfile/dtm_header.hpp"
+#include "grid_import/dtm_output.hpp"
+#include "grid_import/grid_command_line.hpp"
+#include "grid_import/grid_data.hpp"
+#include "grid_import/grid_detect.hpp"
+#include "grid_import/grid_header.hpp"
+#include "grid_import/grid_run_settings.hpp"
 
 namespace {
 

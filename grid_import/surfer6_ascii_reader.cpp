@@ -3,9 +3,9 @@
 // space.
 #include <cctype>
 
-#include "number_scan.hpp"
-#include "surfer_readers.hpp"
-#include "text_reader.hpp"
+#include "grid_import/surfer_readers.hpp"
+#include "textscan/number_scan.hpp"
+#include "textscan/text_reader.hpp"
 
 namespace {
 

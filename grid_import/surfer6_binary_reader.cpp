@@ -1,6 +1,6 @@
 // Surfer 6 binary grids ("DSBB"): int16 column and row counts, the X, Y
 // and Z limits as float64, then float32 nodes row by row from byte 56.
-#include "surfer_readers.hpp"
+#include "grid_import/surfer_readers.hpp"
 
 int read_surfer6_binary_header(std::FILE* stream, GrdInfo& info) {
     unsigned char bytes[52];

@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <bit>
 
-#include "surfer_readers.hpp"
+#include "grid_import/surfer_readers.hpp"
 
 int read_surfer7_header(std::FILE* stream, GrdInfo& info) {
     GrdSectionHeader grid;

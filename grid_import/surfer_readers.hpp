@@ -6,8 +6,8 @@
 
 #include <cstdio>
 
-#include "grid_data.hpp"
-#include "grid_header.hpp"
+#include "grid_import/grid_data.hpp"
+#include "grid_import/grid_header.hpp"
 
 // Surfer 7 tagged binary ("DSRB"): sections walked to GRID, then to DATA.
 int read_surfer7_header(std::FILE* stream, GrdInfo& info);

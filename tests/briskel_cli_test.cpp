@@ -4,7 +4,7 @@
 
 #include <filesystem>
 
-#include "briskel_run.hpp"
+#include "tests/briskel_run.hpp"
 
 using namespace briskel_test;
 

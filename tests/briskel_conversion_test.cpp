@@ -8,8 +8,8 @@
 #include <limits>
 #include <sstream>
 
-#include "briskel_run.hpp"
-#include "dtm_reader.hpp"
+#include "dtmfile/dtm_reader.hpp"
+#include "tests/briskel_run.hpp"
 
 using namespace briskel_test;
 

@@ -7,7 +7,7 @@
 #include <optional>
 #include <sys/stat.h>
 
-#include "briskel_run.hpp"
+#include "tests/briskel_run.hpp"
 
 using namespace briskel_test;
 

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "grid_builder.hpp"
-#include "test_files.hpp"
+#include "tests/support/grid_builder.hpp"
+#include "tests/support/test_files.hpp"
 
 namespace briskel_test {
 

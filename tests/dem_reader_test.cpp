@@ -2,13 +2,13 @@
 
 #include <cmath>
 
-#include "dem_builder.hpp"
-#include "dem_extent.hpp"
-#include "dem_header.hpp"
-#include "dem_profile.hpp"
-#include "dem_status.hpp"
-#include "platform.hpp"
-#include "test_files.hpp"
+#include "cli/platform.hpp"
+#include "dem_import/dem_extent.hpp"
+#include "dem_import/dem_header.hpp"
+#include "dem_import/dem_profile.hpp"
+#include "dem_import/dem_status.hpp"
+#include "tests/support/dem_builder.hpp"
+#include "tests/support/test_files.hpp"
 
 using namespace testing_support;
 

@@ -4,9 +4,9 @@
 #include <cstring>
 #include <sys/stat.h>
 
-#include "dtm_header.hpp"
-#include "test_files.hpp"
-#include "units.hpp"
+#include "dtmfile/dtm_header.hpp"
+#include "dtmfile/units.hpp"
+#include "tests/support/test_files.hpp"
 
 using namespace testing_support;
 

@@ -4,9 +4,9 @@
 #include <cstring>
 #include <limits>
 
-#include "dtm_header.hpp"
-#include "dtm_reader.hpp"
-#include "test_files.hpp"
+#include "dtmfile/dtm_header.hpp"
+#include "dtmfile/dtm_reader.hpp"
+#include "tests/support/test_files.hpp"
 
 using namespace testing_support;
 

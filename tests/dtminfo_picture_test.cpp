@@ -3,9 +3,9 @@
 #include <cmath>
 #include <vector>
 
-#include "cell_statistics.hpp"
-#include "dtm_header.hpp"
-#include "terrain_picture.hpp"
+#include "dtm_info/cell_statistics.hpp"
+#include "dtm_info/terrain_picture.hpp"
+#include "dtmfile/dtm_header.hpp"
 
 namespace {
 

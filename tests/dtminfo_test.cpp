@@ -8,8 +8,8 @@
 #include <png.h>
 #include <sys/stat.h>
 
-#include "dtm_header.hpp"
-#include "test_files.hpp"
+#include "dtmfile/dtm_header.hpp"
+#include "tests/support/test_files.hpp"
 
 using namespace testing_support;
 

@@ -3,9 +3,9 @@
 #include <filesystem>
 #include <unistd.h>
 
-#include "file_args.hpp"
-#include "platform.hpp"
-#include "test_files.hpp"
+#include "cli/file_args.hpp"
+#include "cli/platform.hpp"
+#include "tests/support/test_files.hpp"
 
 using namespace testing_support;
 

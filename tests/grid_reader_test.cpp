@@ -5,12 +5,12 @@
 #include <cstring>
 #include <limits>
 
-#include "cell_writer.hpp"
-#include "dtm_output.hpp"
-#include "grid_command_line.hpp"
-#include "grid_data.hpp"
-#include "grid_header.hpp"
-#include "platform.hpp"
+#include "cli/platform.hpp"
+#include "dtmfile/cell_writer.hpp"
+#include "grid_import/dtm_output.hpp"
+#include "grid_import/grid_command_line.hpp"
+#include "grid_import/grid_data.hpp"
+#include "grid_import/grid_header.hpp"
 
 namespace {
 

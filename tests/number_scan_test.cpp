@@ -10,9 +10,9 @@
 #include <memory>
 #include <random>
 
-#include "number_scan.hpp"
-#include "scan_comparison.hpp"
-#include "text_reader.hpp"
+#include "tests/support/scan_comparison.hpp"
+#include "textscan/number_scan.hpp"
+#include "textscan/text_reader.hpp"
 
 using namespace testing_support;
 

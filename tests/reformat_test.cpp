@@ -3,12 +3,12 @@
 #include <cmath>
 #include <limits>
 
-#include "dem_builder.hpp"
-#include "dem_extent.hpp"
-#include "dem_status.hpp"
-#include "reformat.hpp"
-#include "test_files.hpp"
-#include "units.hpp"
+#include "dem_import/dem_extent.hpp"
+#include "dem_import/dem_status.hpp"
+#include "dem_import/reformat.hpp"
+#include "dtmfile/units.hpp"
+#include "tests/support/dem_builder.hpp"
+#include "tests/support/test_files.hpp"
 
 using namespace testing_support;
 

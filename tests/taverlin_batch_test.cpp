@@ -4,7 +4,7 @@
 
 #include <filesystem>
 
-#include "taverlin_run.hpp"
+#include "tests/taverlin_run.hpp"
 
 using namespace taverlin_test;
 

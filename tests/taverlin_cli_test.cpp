@@ -2,7 +2,7 @@
 // their order, quiet mode and case folding of the names.
 #include <gtest/gtest.h>
 
-#include "taverlin_run.hpp"
+#include "tests/taverlin_run.hpp"
 
 using namespace taverlin_test;
 

@@ -8,8 +8,8 @@
 #include <cmath>
 #include <fstream>
 
-#include "dtm_reader.hpp"
-#include "taverlin_run.hpp"
+#include "dtmfile/dtm_reader.hpp"
+#include "tests/taverlin_run.hpp"
 
 using namespace taverlin_test;
 

@@ -8,7 +8,7 @@
 #include <limits>
 #include <sys/stat.h>
 
-#include "taverlin_run.hpp"
+#include "tests/taverlin_run.hpp"
 
 using namespace taverlin_test;
 

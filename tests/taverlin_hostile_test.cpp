@@ -5,8 +5,8 @@
 
 #include <optional>
 
-#include "dtm_reader.hpp"
-#include "taverlin_run.hpp"
+#include "dtmfile/dtm_reader.hpp"
+#include "tests/taverlin_run.hpp"
 
 using namespace taverlin_test;
 

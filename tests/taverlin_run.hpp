@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "dem_builder.hpp"
-#include "test_files.hpp"
+#include "tests/support/dem_builder.hpp"
+#include "tests/support/test_files.hpp"
 
 namespace taverlin_test {
 

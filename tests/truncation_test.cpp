@@ -2,14 +2,14 @@
 // takes away something it needs, and nowhere else.
 #include <gtest/gtest.h>
 
-#include "dem_builder.hpp"
-#include "dem_extent.hpp"
-#include "dem_status.hpp"
-#include "grid_builder.hpp"
-#include "grid_data.hpp"
-#include "grid_header.hpp"
-#include "platform.hpp"
-#include "test_files.hpp"
+#include "cli/platform.hpp"
+#include "dem_import/dem_extent.hpp"
+#include "dem_import/dem_status.hpp"
+#include "grid_import/grid_data.hpp"
+#include "grid_import/grid_header.hpp"
+#include "tests/support/dem_builder.hpp"
+#include "tests/support/grid_builder.hpp"
+#include "tests/support/test_files.hpp"
 
 using namespace testing_support;
 

@@ -1,4 +1,4 @@
-#include "dem_builder.hpp"
+#include "tests/support/dem_builder.hpp"
 
 #include <cstdio>
 #include <stdexcept>

@@ -1,4 +1,4 @@
-#include "grid_builder.hpp"
+#include "tests/support/grid_builder.hpp"
 
 #include <cstdio>
 

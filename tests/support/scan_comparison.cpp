@@ -1,4 +1,4 @@
-#include "scan_comparison.hpp"
+#include "tests/support/scan_comparison.hpp"
 
 #include <algorithm>
 #include <cstdint>
@@ -8,8 +8,8 @@
 #include <sstream>
 #include <vector>
 
-#include "number_scan.hpp"
-#include "scanf_reference.hpp"
+#include "tests/support/scanf_reference.hpp"
+#include "textscan/number_scan.hpp"
 
 namespace testing_support {
 

@@ -1,4 +1,4 @@
-#include "test_files.hpp"
+#include "tests/support/test_files.hpp"
 
 #include <algorithm>
 #include <bit>

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "dtm_header.hpp"
+#include "dtmfile/dtm_header.hpp"
 
 namespace testing_support {
 

@@ -7,17 +7,14 @@
 #include <string>
 #include <string_view>
 
-#include "platform.hpp"
+#include "cli/platform.hpp"
+#include "textscan/text_format.hpp"
 
 // Switched on by the /Q option and never off again.
 extern bool quiet_mode;
 
 // The log of a batch run while it is open; empty otherwise.
 extern platform::UniqueFile log_file;
-
-// printf-style formatting into a string; the finished text is what the
-// printers receive, so a percent sign inside an argument is printed as it is.
-std::string format_text(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
 // "ERROR: " + text + newline on standard output, whatever quiet mode says.
 void print_error(std::string_view text);

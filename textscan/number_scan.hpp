@@ -11,7 +11,7 @@
 #include <cstring>
 #include <vector>
 
-#include "text_reader.hpp"
+#include "textscan/text_reader.hpp"
 
 // What a scan returns, as the formatted input functions do: one number
 // converted, none (the text is not a number), or the end of the input

@@ -1,4 +1,4 @@
-#include "number_scan.hpp"
+#include "textscan/number_scan.hpp"
 
 #include <algorithm>
 #if defined(__SSE2__)

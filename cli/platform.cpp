@@ -1,4 +1,4 @@
-#include "platform.hpp"
+#include "cli/platform.hpp"
 
 #include <algorithm>
 #include <array>

@@ -1,4 +1,4 @@
-#include "text_reader.hpp"
+#include "textscan/text_reader.hpp"
 
 #include <algorithm>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "scanf_reference.hpp"
+#include "tests/support/scanf_reference.hpp"
 
 int scanf_integer(std::FILE* stream, int width, std::int32_t& value) {
     char format[16] = "%d";

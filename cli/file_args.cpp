@@ -1,7 +1,7 @@
-#include "file_args.hpp"
+#include "cli/file_args.hpp"
 
-#include "console.hpp"
-#include "platform.hpp"
+#include "cli/console.hpp"
+#include "cli/platform.hpp"
 
 std::string clean_file_argument(const std::string& word) {
     std::string path = (!word.empty() && word[0] == '"') ? word.substr(1) : word;
