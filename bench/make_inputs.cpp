@@ -32,6 +32,9 @@
 #include <string>
 #include <vector>
 
+#include "dtmfile/endian.hpp"
+
+// The rows of nodes go out as they lie in memory.
 static_assert(std::endian::native == std::endian::little, "the grids are written little-endian");
 
 namespace {
@@ -208,7 +211,7 @@ class OutputFile {
 template <typename T>
 void append_le(std::string& out, T value) {
     char bytes[sizeof value];
-    std::memcpy(bytes, &value, sizeof value);
+    dtm::store_le(bytes, value);
     out.append(bytes, sizeof value);
 }
 

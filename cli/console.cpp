@@ -1,5 +1,7 @@
 #include "cli/console.hpp"
 
+namespace cli {
+
 bool quiet_mode = false;
 platform::UniqueFile log_file;
 
@@ -37,3 +39,5 @@ void print_log_or_info(std::string_view text) {
     }
     print_info(text);
 }
+
+} // namespace cli

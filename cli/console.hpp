@@ -10,6 +10,8 @@
 #include "cli/platform.hpp"
 #include "textscan/text_format.hpp"
 
+namespace cli {
+
 // Switched on by the /Q option and never off again.
 extern bool quiet_mode;
 
@@ -24,3 +26,5 @@ void print_info(std::string_view text);
 
 // The text into the log file when one is open, else as print_info.
 void print_log_or_info(std::string_view text);
+
+} // namespace cli

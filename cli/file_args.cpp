@@ -3,6 +3,10 @@
 #include "cli/console.hpp"
 #include "cli/platform.hpp"
 
+namespace cli {
+
+using textscan::format_text;
+
 std::string clean_file_argument(const std::string& word) {
     std::string path = (!word.empty() && word[0] == '"') ? word.substr(1) : word;
     for (char& c : path) {
@@ -85,3 +89,5 @@ std::optional<char> read_unit_option(std::string& word) {
     }
     return std::nullopt;
 }
+
+} // namespace cli

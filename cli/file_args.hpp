@@ -7,6 +7,12 @@
 #include <optional>
 #include <string>
 
+namespace cli {
+
+// What a program's command line asks for: a run, or the usage text (after
+// a fault, or /H or /?).
+enum class [[nodiscard]] CommandLine{run, show_usage};
+
 // Longest name the tools accept; longer ones are refused, never cut.
 inline constexpr std::size_t MAX_PATH_LENGTH = 259;
 
@@ -16,21 +22,21 @@ std::string clean_file_argument(const std::string& word);
 
 // False, with "File name too long ..." reported, for a name longer than
 // MAX_PATH_LENGTH bytes.
-bool check_path_length(const std::string& path);
+[[nodiscard]] bool check_path_length(const std::string& path);
 
 // False when nothing exists under the name or it cannot be read.
-bool check_source_file(const std::string& source);
+[[nodiscard]] bool check_source_file(const std::string& source);
 
 // Prints the overwrite notice (through print_info) when the name exists.
 void warn_if_destination_exists(const std::string& destination);
 
 // False when the two names are equal, or denote one file on disk under two
 // spellings (a link, "./a" and "a", a case variant).
-bool check_names_differ(const std::string& source, const std::string& destination);
+[[nodiscard]] bool check_names_differ(const std::string& source, const std::string& destination);
 
 // check_source_file, warn_if_destination_exists and check_names_differ, all
 // three always; false when a check failed.
-bool check_file_arguments(const std::string& source, const std::string& destination);
+[[nodiscard]] bool check_file_arguments(const std::string& source, const std::string& destination);
 
 // True for a word that starts with '-' or '/'.
 bool is_option_word(const std::string& word);
@@ -48,3 +54,5 @@ std::optional<char> take_unit_option(std::string& word);
 
 // Reports "Bad command line argument: %s" with the word as it stands.
 void report_bad_argument(const std::string& word);
+
+} // namespace cli

@@ -10,6 +10,7 @@
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <limits>
 #include <poll.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
@@ -171,12 +172,35 @@ UniqueFile open_write_stream(const std::string& path, const char* mode) {
     return open_stream(path, mode);
 }
 
+std::optional<std::uint64_t> file_size(std::FILE* stream) {
+    struct stat info {};
+    if (::fstat(::fileno(stream), &info) != 0) {
+        return std::nullopt;
+    }
+    return static_cast<std::uint64_t>(std::max<off_t>(info.st_size, 0));
+}
+
 std::optional<std::uint64_t> regular_file_size(std::FILE* stream) {
     struct stat info {};
     if (::fstat(::fileno(stream), &info) != 0 || !S_ISREG(info.st_mode)) {
         return std::nullopt;
     }
     return static_cast<std::uint64_t>(info.st_size);
+}
+
+std::optional<std::uint64_t> tell(std::FILE* stream) {
+    const off_t position = ::ftello(stream);
+    if (position < 0) {
+        return std::nullopt;
+    }
+    return static_cast<std::uint64_t>(position);
+}
+
+bool seek(std::FILE* stream, std::uint64_t offset) {
+    if (offset > static_cast<std::uint64_t>(std::numeric_limits<off_t>::max())) {
+        return false;
+    }
+    return ::fseeko(stream, static_cast<off_t>(offset), SEEK_SET) == 0;
 }
 
 namespace {
@@ -221,13 +245,21 @@ void remove_pending_output() {
 
 } // namespace
 
-UniqueFile create_output_stream(const std::string& path) {
+OutputFile::~OutputFile() {
+    if (pending_) {
+        const InterruptionsBlocked blocked;
+        stream_.reset();
+        remove_pending_output();
+    }
+}
+
+bool OutputFile::create(const std::string& path) {
     const InterruptionsBlocked blocked;
     output_pending = 0;
-    UniqueFile stream = open_stream(path, "wb");
+    stream_ = open_stream(path, "wb");
     struct stat info {};
-    if (!stream || ::fstat(::fileno(stream.get()), &info) != 0 || !S_ISREG(info.st_mode)) {
-        return stream;
+    if (!stream_ || ::fstat(::fileno(stream_.get()), &info) != 0 || !S_ISREG(info.st_mode)) {
+        return static_cast<bool>(stream_);
     }
     // Through a link, the file written is its target; the link stays.
     const std::unique_ptr<char, decltype(&std::free)> target(
@@ -238,19 +270,21 @@ UniqueFile create_output_stream(const std::string& path) {
         output_inode = info.st_ino;
         output_pending = 1;
     }
-    return stream;
+    pending_ = true;
+    return true;
 }
 
-OutputGuard::~OutputGuard() {
-    if (!committed_) {
-        const InterruptionsBlocked blocked;
-        remove_pending_output();
+bool OutputFile::commit() {
+    const bool complete = close_file(stream_);
+    if (!complete) {
+        return false; // the destructor removes it
     }
-}
-
-void OutputGuard::commit() {
-    output_pending = 0;
-    committed_ = true;
+    const InterruptionsBlocked blocked;
+    if (pending_) {
+        output_pending = 0;
+        pending_ = false;
+    }
+    return true;
 }
 
 PathParts split_path(const std::string& path) {

@@ -26,7 +26,7 @@ using UniqueFile = std::unique_ptr<std::FILE, FileCloser>;
 
 // Closes the stream and returns true when every buffered byte was written
 // and the close succeeded.
-bool close_file(UniqueFile& file);
+[[nodiscard]] bool close_file(UniqueFile& file);
 
 // Maps a name to the file it denotes as a case-insensitive file system
 // would: a path component that exists exactly as written is used as it is;
@@ -51,32 +51,47 @@ UniqueFile open_read_stream(const std::string& path, const char* mode);
 // directory.
 UniqueFile open_write_stream(const std::string& path, const char* mode);
 
-// Size in bytes of the regular file behind the stream; std::nullopt for a
-// pipe, a device or anything else whose size says nothing.
+// Size in bytes of what the stream reads: a file's length, 0 for a device
+// or a pipe; std::nullopt when it cannot be learned.
+std::optional<std::uint64_t> file_size(std::FILE* stream);
+
+// The same for a regular file only; std::nullopt for a pipe, a device or
+// anything else whose size says nothing about what it holds.
 std::optional<std::uint64_t> regular_file_size(std::FILE* stream);
 
-// The output of a run. create_output_stream creates or truncates the file
-// ("wb") and, when it is a regular file, makes it the pending output, which
-// an OutputGuard then commits or removes. While it is pending, SIGINT,
-// SIGTERM and SIGHUP remove it before the program ends by that signal.
-// Removal touches only that file: the same regular file under its resolved
-// name (through a symbolic link, the link's target), never a device, a
-// directory or a file put in its place.
-UniqueFile create_output_stream(const std::string& path);
+// 64-bit positions of a stream: where it stands, and a move to an absolute
+// offset (false when the stream cannot be positioned, such as a pipe).
+std::optional<std::uint64_t> tell(std::FILE* stream);
+[[nodiscard]] bool seek(std::FILE* stream, std::uint64_t offset);
 
-// Commit or remove: the pending output is removed when the guard goes,
-// unless commit() has kept it.
-class OutputGuard {
+// The output file of a run, written once and then either committed or
+// removed. create() creates or truncates it ("wb"); when it is a regular
+// file it becomes the run's pending output, which is removed when the
+// object goes unless commit() kept it, and also when SIGINT, SIGTERM or
+// SIGHUP end the program while it is pending. Removal touches only that
+// file: the same regular file under its resolved name (through a symbolic
+// link, the link's target), never a device, a directory or a file put in
+// its place. One output is pending at a time.
+class OutputFile {
   public:
-    OutputGuard() = default;
-    ~OutputGuard();
-    OutputGuard(const OutputGuard&) = delete;
-    OutputGuard& operator=(const OutputGuard&) = delete;
+    OutputFile() = default;
+    ~OutputFile();
+    OutputFile(const OutputFile&) = delete;
+    OutputFile& operator=(const OutputFile&) = delete;
 
-    void commit();
+    // False when the file cannot be opened for writing.
+    [[nodiscard]] bool create(const std::string& path);
+
+    // The stream to write through, until commit().
+    std::FILE* stream() const { return stream_.get(); }
+
+    // Closes the file and keeps it when every byte written reached it;
+    // otherwise removes it and returns false.
+    [[nodiscard]] bool commit();
 
   private:
-    bool committed_ = false;
+    UniqueFile stream_;
+    bool pending_ = false;
 };
 
 // Called once at start-up: SIGINT, SIGTERM and SIGHUP then remove the

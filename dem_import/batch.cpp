@@ -4,8 +4,16 @@
 #include "cli/file_args.hpp"
 #include "cli/platform.hpp"
 #include "dem_import/conversion.hpp"
+#include "textscan/text_format.hpp"
 
-ListLineStatus read_list_line(std::FILE* list, std::string& line, std::int32_t& list_line_number) {
+namespace taverlin {
+
+using cli::print_error;
+using cli::print_info;
+using cli::print_log_or_info;
+using textscan::format_text;
+
+ListLine read_list_line(std::FILE* list, std::string& line, std::int32_t& list_line_number) {
     // Bytes kept of an over-long line, for its message.
     constexpr std::size_t KEPT_BYTES = 4096;
     for (;;) {
@@ -20,7 +28,7 @@ ListLineStatus read_list_line(std::FILE* list, std::string& line, std::int32_t& 
         }
         if (length == 0) {
             if (c == EOF) {
-                return LIST_END;
+                return ListLine::end;
             }
             continue;
         }
@@ -31,31 +39,30 @@ ListLineStatus read_list_line(std::FILE* list, std::string& line, std::int32_t& 
         }
         // A NUL ends the name as it would end a C string.
         line = raw.substr(0, raw.find('\0'));
-        return length > MAX_PATH_LENGTH ? LIST_LINE_TOO_LONG : LIST_LINE;
+        return length > cli::MAX_PATH_LENGTH ? ListLine::too_long : ListLine::path;
     }
 }
 
-int derive_batch_paths(const std::string& line, DemRunSettings& settings) {
+bool derive_batch_paths(const std::string& line, DemRunSettings& settings) {
     settings.source_path = platform::to_upper_ascii(line);
     platform::PathParts parts = platform::split_path(settings.source_path);
     parts.extension = ".DTM";
     settings.dest_path = platform::to_upper_ascii(platform::join_path(parts));
-    if (!check_path_length(settings.dest_path)) {
-        return 1;
-    }
-    if (!check_file_arguments(settings.source_path, settings.dest_path)) {
-        return 1;
+    if (!cli::check_path_length(settings.dest_path) ||
+        !cli::check_file_arguments(settings.source_path, settings.dest_path)) {
+        return false;
     }
     const std::string report_path = derive_report_path(settings.dest_path, true);
-    if (!check_path_length(report_path) || !check_report_path(settings.source_path, report_path)) {
-        return 1;
+    if (!cli::check_path_length(report_path) ||
+        !check_report_path(settings.source_path, report_path)) {
+        return false;
     }
     if (platform::same_file(settings.dest_path, settings.list_path) ||
         platform::same_file(report_path, settings.list_path)) {
         print_error("Destination file name and list file name cannot be the same");
-        return 1;
+        return false;
     }
-    return 0;
+    return true;
 }
 
 namespace {
@@ -78,19 +85,19 @@ int run_batch(DemRunSettings& settings) {
         return 1;
     }
     std::int32_t list_line_number = 0;
-    log_file = platform::open_write_stream(BATCH_LOG_NAME, "w");
+    cli::log_file = platform::open_write_stream(BATCH_LOG_NAME, "w");
 
     std::string line;
     bool any_failed = false;
     for (;;) {
-        const ListLineStatus status = read_list_line(list.get(), line, list_line_number);
-        if (status == LIST_END) {
+        const ListLine status = read_list_line(list.get(), line, list_line_number);
+        if (status == ListLine::end) {
             break;
         }
-        if (status == LIST_LINE_TOO_LONG) {
+        if (status == ListLine::too_long) {
             report_list_error(format_text("File name too long (more than %zu characters): %s in "
                                           "line %li of list file",
-                                          MAX_PATH_LENGTH, line.c_str(),
+                                          cli::MAX_PATH_LENGTH, line.c_str(),
                                           static_cast<long>(list_line_number)));
             any_failed = true;
             continue;
@@ -101,7 +108,7 @@ int run_batch(DemRunSettings& settings) {
             any_failed = true;
             continue;
         }
-        if (derive_batch_paths(line, settings) != 0) {
+        if (!derive_batch_paths(line, settings)) {
             report_list_error(format_text(
                 "Cannot create source and destination file name using %s as a base", line.c_str()));
             any_failed = true;
@@ -112,24 +119,28 @@ int run_batch(DemRunSettings& settings) {
         print_log_or_info(format_text("%s...processing to create %s...",
                                       settings.source_path.c_str(), settings.dest_path.c_str()));
 
-        const ConversionResult result = convert_dem_file(settings);
-        if (result.outcome == ConversionOutcome::HeaderUnreadable) {
-            print_error("Cannot read USGS DEM file header");
-            log_file.reset();
+        const DemResult result = convert_dem_file(settings);
+        if (result.status == DemStatus::cannot_read_header) {
+            print_error(dem_message(result, settings.source_path, settings.dest_path));
+            cli::log_file.reset();
             return 1;
         }
-        if (result.outcome == ConversionOutcome::Failed) {
-            print_error(result.message);
-            print_log_or_info(result.message + "\n");
+        if (!result.ok()) {
+            const std::string message =
+                dem_message(result, settings.source_path, settings.dest_path);
+            print_error(message);
+            print_log_or_info(message + "\n");
             any_failed = true;
             continue;
         }
         print_log_or_info("Done\n");
     }
     list.reset();
-    log_file.reset();
+    cli::log_file.reset();
     settings.batch_mode = false;
     print_info(LOG_HINT);
     // A batch in which any line failed says so to whoever called it.
     return any_failed ? 1 : 0;
 }
+
+} // namespace taverlin

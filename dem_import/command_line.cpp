@@ -6,6 +6,13 @@
 #include "cli/file_args.hpp"
 #include "cli/platform.hpp"
 #include "dem_import/conversion.hpp"
+#include "textscan/text_format.hpp"
+
+namespace taverlin {
+
+using cli::check_path_length;
+using cli::print_error;
+using textscan::format_text;
 
 namespace {
 
@@ -17,14 +24,14 @@ bool check_single_file_names(DemRunSettings& settings) {
     if (!source_fits || !dest_fits) {
         // The checks of whichever name fits are still made.
         if (source_fits) {
-            check_source_file(settings.source_path);
+            (void)cli::check_source_file(settings.source_path);
         }
         if (dest_fits) {
-            warn_if_destination_exists(settings.dest_path);
+            cli::warn_if_destination_exists(settings.dest_path);
         }
         return false;
     }
-    if (!check_file_arguments(settings.source_path, settings.dest_path)) {
+    if (!cli::check_file_arguments(settings.source_path, settings.dest_path)) {
         return false;
     }
     const std::string report_path = derive_report_path(settings.dest_path, false);
@@ -33,31 +40,32 @@ bool check_single_file_names(DemRunSettings& settings) {
 
 // One option word; false when it is faulty or asks for the usage text.
 bool apply_option(std::string word, DemRunSettings& settings) {
-    if (!is_option_word(word)) {
+    if (!cli::is_option_word(word)) {
         print_error("Bad command line");
         return false;
     }
-    int* unit_setting = nullptr;
-    switch (option_letter(word)) {
+    std::optional<dtm::Unit>* output_unit = nullptr;
+    dtm::Unit* fallback_unit = nullptr;
+    switch (cli::option_letter(word)) {
     case 'X':
     case 'x':
-        unit_setting = &settings.output_xy_unit;
+        output_unit = &settings.output_xy_unit;
         break;
     case 'Z':
     case 'z':
-        unit_setting = &settings.output_z_unit;
+        output_unit = &settings.output_z_unit;
         break;
     case 'P':
     case 'p':
-        unit_setting = &settings.fallback_xy_unit;
+        fallback_unit = &settings.fallback_xy_unit;
         break;
     case 'E':
     case 'e':
-        unit_setting = &settings.fallback_z_unit;
+        fallback_unit = &settings.fallback_z_unit;
         break;
     case 'Q':
     case 'q':
-        quiet_mode = true;
+        cli::quiet_mode = true;
         return true;
     case 'S':
     case 's':
@@ -72,49 +80,54 @@ bool apply_option(std::string word, DemRunSettings& settings) {
     case '?':
         return false;
     default:
-        report_bad_argument(word);
+        cli::report_bad_argument(word);
         return false;
     }
-    const auto unit = take_unit_option(word);
-    if (!unit) {
+    const auto letter = cli::take_unit_option(word);
+    if (!letter) {
         return false;
     }
-    *unit_setting = *unit == 'F' ? DEM_FEET : DEM_METERS;
+    const dtm::Unit unit = *letter == 'F' ? dtm::Unit::feet : dtm::Unit::meters;
+    if (output_unit != nullptr) {
+        *output_unit = unit;
+    } else {
+        *fallback_unit = unit;
+    }
     return true;
 }
 
 } // namespace
 
-int parse_command_line(std::vector<std::string> arguments, DemRunSettings& settings) {
+cli::CommandLine parse_command_line(std::vector<std::string> arguments, DemRunSettings& settings) {
     if (arguments.empty() || (arguments.size() == 1 && arguments[0].rfind('@', 0) != 0)) {
-        return 1;
+        return cli::CommandLine::show_usage;
     }
-    int result = 0;
+    bool usable = true;
     std::size_t first_option = 0;
     if (arguments[0][0] == '@') {
         settings.batch_mode = true;
         settings.list_path = arguments[0].substr(1);
         if (!check_path_length(settings.list_path)) {
-            result = 1;
+            usable = false;
         } else if (!platform::path_exists(settings.list_path)) {
             print_error(format_text("List file not found: %s", settings.list_path.c_str()));
-            result = 1;
+            usable = false;
         }
         first_option = 1;
     } else {
-        settings.source_path = platform::to_lower_ascii(clean_file_argument(arguments[0]));
-        settings.dest_path = platform::to_lower_ascii(clean_file_argument(arguments[1]));
+        settings.source_path = platform::to_lower_ascii(cli::clean_file_argument(arguments[0]));
+        settings.dest_path = platform::to_lower_ascii(cli::clean_file_argument(arguments[1]));
         if (!check_single_file_names(settings)) {
-            result = 1;
+            usable = false;
         }
         first_option = 2;
     }
     for (std::size_t i = first_option; i < arguments.size(); ++i) {
         if (!apply_option(arguments[i], settings)) {
-            result = 1;
+            usable = false;
         }
     }
-    return result;
+    return usable ? cli::CommandLine::run : cli::CommandLine::show_usage;
 }
 
 void print_usage() {
@@ -142,3 +155,5 @@ void print_usage() {
                stdout);
     platform::flush_console();
 }
+
+} // namespace taverlin

@@ -5,11 +5,16 @@
 #include <string>
 #include <vector>
 
+#include "cli/file_args.hpp"
 #include "dem_import/run_settings.hpp"
 
+namespace taverlin {
+
 // Fills the settings from the arguments after the program name, reporting
-// every fault. 0 to go on, 1 to show the usage text.
-int parse_command_line(std::vector<std::string> arguments, DemRunSettings& settings);
+// every fault.
+cli::CommandLine parse_command_line(std::vector<std::string> arguments, DemRunSettings& settings);
 
 // The usage text, straight to standard output whatever quiet mode says.
 void print_usage();
+
+} // namespace taverlin

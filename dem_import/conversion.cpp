@@ -3,13 +3,18 @@
 #include <string>
 
 #include "cli/console.hpp"
-#include "cli/file_args.hpp"
 #include "cli/platform.hpp"
 #include "dem_import/dem_extent.hpp"
-#include "dem_import/dem_status.hpp"
 #include "dem_import/reformat.hpp"
 #include "dtmfile/dtm_header.hpp"
-#include "dtmfile/units.hpp"
+#include "dtmfile/dtm_writer.hpp"
+#include "textscan/text_format.hpp"
+
+namespace taverlin {
+
+using cli::print_error;
+using cli::print_info;
+using textscan::format_text;
 
 std::string derive_report_path(const std::string& dest_path, bool batch_mode) {
     platform::PathParts parts = platform::split_path(dest_path);
@@ -29,11 +34,11 @@ bool check_report_path(const std::string& source_path, const std::string& report
 namespace {
 
 bool valid_unit(int code) {
-    return code == DEM_FEET || code == DEM_METERS;
+    return dtm::unit_from_dem_code(code).has_value();
 }
 
-const char* unit_word(int code) {
-    return code == DEM_METERS ? "meters" : "feet";
+const char* unit_word(dtm::Unit unit) {
+    return unit == dtm::Unit::meters ? "meters" : "feet";
 }
 
 // Upper case of an ASCII letter; codes of 256 and more stay as they are.
@@ -41,25 +46,21 @@ int upper_key(int code) {
     return (code >= 'a' && code <= 'z') ? code - 'a' + 'A' : code;
 }
 
-std::string message_with_path(const char* format, const std::string& path) {
-    return format_text(format, path.c_str());
-}
-
 } // namespace
 
-int validate_source_units(const DemHeader& header) {
+bool validate_source_units(const DemHeader& header) {
     if (!valid_unit(header.planimetric_units)) {
         print_error("Planimetric units must be either feet (code = 1) or meters (code = 2)");
-        return 1;
+        return false;
     }
     if (!valid_unit(header.elevation_units)) {
         print_error("Elevation units must be either feet (code = 1) or meters (code = 2)");
-        return 1;
+        return false;
     }
-    return 0;
+    return true;
 }
 
-int prompt_for_unit(bool planimetric, int fallback) {
+dtm::Unit prompt_for_unit(bool planimetric, dtm::Unit fallback) {
     print_info(planimetric
                    ? "Planimetric measurement units for source USGS DEM file? [F]eet or [M]eters\r"
                    : "Elevation measurement units for source USGS DEM file? [F]eet or [M]eters");
@@ -78,109 +79,92 @@ int prompt_for_unit(bool planimetric, int fallback) {
             print_info(blank_line);
             print_error(format_text("End of input: %s units taken as %s (code = %i)",
                                     planimetric ? "planimetric" : "elevation", unit_word(fallback),
-                                    fallback));
+                                    dtm::dem_unit_code(fallback)));
             return fallback;
         }
         const int code = upper_key(*key);
         if (code == 'F' || code == 'M') {
             print_info(blank_line);
-            return code == 'F' ? DEM_FEET : DEM_METERS;
+            return code == 'F' ? dtm::Unit::feet : dtm::Unit::meters;
         }
     }
 }
 
 void settle_source_units(const DemRunSettings& settings, DemHeader& header) {
-    if (validate_source_units(header) == 0) {
+    if (validate_source_units(header)) {
         return;
     }
     if (settings.prompt_for_units) {
         if (!valid_unit(header.planimetric_units)) {
-            header.planimetric_units = prompt_for_unit(true, settings.fallback_xy_unit);
+            header.planimetric_units =
+                dtm::dem_unit_code(prompt_for_unit(true, settings.fallback_xy_unit));
         }
         if (!valid_unit(header.elevation_units)) {
-            header.elevation_units = prompt_for_unit(false, settings.fallback_z_unit);
+            header.elevation_units =
+                dtm::dem_unit_code(prompt_for_unit(false, settings.fallback_z_unit));
         }
         return;
     }
-    header.planimetric_units = settings.fallback_xy_unit;
-    header.elevation_units = settings.fallback_z_unit;
+    header.planimetric_units = dtm::dem_unit_code(settings.fallback_xy_unit);
+    header.elevation_units = dtm::dem_unit_code(settings.fallback_z_unit);
 }
 
 namespace {
 
-void print_run_summary(const DemRunSettings& settings, const DemHeader& dem, const DtmHeader& dtm) {
+void print_run_summary(const DemRunSettings& settings, const DemHeader& dem,
+                       const dtm::DtmHeader& dtm) {
+    const auto dtm_unit = [](std::int16_t code) {
+        return dtm::unit_name(dtm::unit_from_dtm_code(code).value_or(dtm::Unit::feet));
+    };
     print_info(format_text("Source USGS DEM file: %s\n", settings.source_path.c_str()));
     print_info(format_text("Destination DTM file: %s\n", settings.dest_path.c_str()));
     print_info(format_text("USGS DEM header information written to: %s\n\n",
                            settings.report_path.c_str()));
     print_info(format_text("Source USGS DEM units...planimetric: %s  elevation: %s\n",
-                           dtm_unit_name(dem.planimetric_units - 1),
-                           dtm_unit_name(dem.elevation_units - 1)));
+                           dtm::unit_name(settled_unit(dem.planimetric_units)),
+                           dtm::unit_name(settled_unit(dem.elevation_units))));
     print_info(format_text("Destination DTM units...planimetric: %s  elevation: %s\n\n",
-                           dtm_unit_name(dtm.xy_units), dtm_unit_name(dtm.z_units)));
-}
-
-ConversionResult failed(std::string message) {
-    return ConversionResult{ConversionOutcome::Failed, std::move(message)};
-}
-
-std::string profile_message(int profile, const std::string& source_path) {
-    return format_text("Cannot read profile %i of USGS DEM file: %s", profile, source_path.c_str());
+                           dtm_unit(dtm.xy_units), dtm_unit(dtm.z_units)));
 }
 
 } // namespace
 
-ConversionResult convert_dem_file(DemRunSettings& settings) {
+DemResult convert_dem_file(DemRunSettings& settings) {
     DemHeader dem;
     DemExtent extent;
-    int failed_profile = 0;
     const std::string& source = settings.source_path;
     const std::string& dest = settings.dest_path;
-
-    switch (compute_dem_extent(source, settings.suppress_progress, dem, extent, failed_profile)) {
-    case DEM_OK:
-        break;
-    case DEM_CANNOT_READ_PROFILES:
-        return failed(profile_message(failed_profile, source));
-    case DEM_BAD_RESOLUTION:
-        return failed(message_with_path("Invalid X or Y resolution in USGS DEM file: %s", source));
-    case DEM_EXTENT_OUT_OF_RANGE:
-        return failed(message_with_path(
-            "Grid extent of USGS DEM file is too large for a DTM file: %s", source));
-    default:
-        return ConversionResult{ConversionOutcome::HeaderUnreadable, {}};
+    if (const DemResult scanned =
+            compute_dem_extent(source, settings.suppress_progress, dem, extent);
+        !scanned.ok()) {
+        return scanned;
     }
 
     settle_source_units(settings, dem);
     const std::string description = build_dem_description(dem);
-    DtmHeader header;
-    assemble_dtm_header(extent, dem, description, settings, header);
+    dtm::DtmHeader header = assemble_dtm_header(extent, dem, description, settings);
     const UnitFactors factors = apply_unit_factors(dem, header);
     settings.report_path = derive_report_path(dest, settings.batch_mode);
     write_header_report(settings.report_path, dem);
     print_run_summary(settings, dem, header);
 
-    // From here on a DTM that is not complete is removed.
-    platform::OutputGuard output;
-    const std::string write_failure = message_with_path("Cannot write DTM file: %s", dest);
-    if (write_dtm_header(dest, header) != 0) {
-        return failed(write_failure);
+    // One writer for the whole file: the header now, the cells as the pass
+    // makes them, the header again with the elevation range; removed
+    // unless complete.
+    dtm::DtmFileWriter writer(header);
+    if (writer.create(dest) != dtm::WriteStatus::ok) {
+        return {DemStatus::cannot_write_destination};
     }
-    const int status = reformat_profiles(source, dest, extent, dem, factors.elevation,
-                                         settings.suppress_progress, header, failed_profile);
-    if (status != DEM_OK) {
-        if (status == DEM_CANNOT_READ_SOURCE && failed_profile > 0) {
-            return failed(profile_message(failed_profile, source));
-        }
-        if (status == DEM_CANNOT_OPEN_SOURCE || status == DEM_CANNOT_READ_SOURCE) {
-            return failed(message_with_path("Cannot read USGS DEM file: %s", source));
-        }
-        return failed(write_failure);
+    if (const DemResult reformatted = reformat_profiles(source, extent, dem, factors.elevation,
+                                                        settings.suppress_progress, writer);
+        !reformatted.ok()) {
+        return reformatted;
     }
-    if (rewrite_dtm_header(dest, header) != 0) {
-        return failed(write_failure);
+    if (writer.commit() != dtm::WriteStatus::ok) {
+        return {DemStatus::cannot_write_destination};
     }
-    output.commit();
     print_info("Format conversion complete\n\n");
-    return ConversionResult{};
+    return {};
 }
+
+} // namespace taverlin

@@ -8,7 +8,13 @@
 #include "cli/console.hpp"
 #include "cli/platform.hpp"
 #include "dem_import/dem_profile.hpp"
-#include "dem_import/dem_status.hpp"
+#include "textscan/text_format.hpp"
+
+namespace taverlin {
+
+using cli::print_info;
+using textscan::format_text;
+using textscan::TextReader;
 
 namespace {
 
@@ -60,15 +66,15 @@ bool valid_resolution(float resolution) {
 
 } // namespace
 
-int scan_dem_limits(const std::string& source_path, bool suppress_progress, DemHeader& header,
-                    DemLimits& limits) {
+DemResult scan_dem_limits(const std::string& source_path, bool suppress_progress, DemHeader& header,
+                          DemLimits& limits) {
     platform::UniqueFile stream = platform::open_read_stream(source_path, "rb");
     if (!stream) {
-        return -1;
+        return {DemStatus::cannot_read_header};
     }
     TextReader in(stream.get());
-    if (read_dem_header(in, header) != 0) {
-        return -1;
+    if (read_dem_header(in, header) != DemStatus::ok) {
+        return {DemStatus::cannot_read_header};
     }
     DemLimits found;
     found.x_min = LARGEST_DOUBLE;
@@ -81,15 +87,15 @@ int scan_dem_limits(const std::string& source_path, bool suppress_progress, DemH
     // A file that ends with its Type A record has no profile to read: with
     // profiles announced, the first of them is the one missing; without, the
     // scan delivers its start values.
-    if (skip_to_next_record(in) != 0) {
+    if (skip_to_next_record(in) != RecordStatus::at_record) {
         if (header.profile_columns > 0) {
-            return 1;
+            return {DemStatus::cannot_read_profile, 1};
         }
         limits.x_min = found.x_min;
         limits.y_min = found.y_min;
         limits.x_max = found.x_max;
         limits.y_max = found.y_max;
-        return 0;
+        return {};
     }
     if (!suppress_progress) {
         print_info(format_text("Scanning DEM file to determine data limits...profile       of %5i",
@@ -101,11 +107,11 @@ int scan_dem_limits(const std::string& source_path, bool suppress_progress, DemH
         if (i % 10 == 0 && !suppress_progress) {
             print_info(format_text("\b\b\b\b\b%5li", static_cast<long>(i)));
         }
-        if (read_profile_header(in, profile) != 0) {
+        if (read_profile_header(in, profile) != DemStatus::ok) {
             if (!suppress_progress) {
                 print_info(CLEAR_PROGRESS_LINE);
             }
-            return i;
+            return {DemStatus::cannot_read_profile, i};
         }
         widen_limits(found, profile.x_start, profile.y_start);
         limits.largest_count = std::max(limits.largest_count, profile.elevation_count);
@@ -115,13 +121,15 @@ int scan_dem_limits(const std::string& source_path, bool suppress_progress, DemH
         const double y_end = profile.y_start + (static_cast<double>(profile.elevation_count) - 1) *
                                                    static_cast<double>(header.y_resolution);
         widen_limits(found, x_end, y_end);
-        if (skip_profile_elevations(in, profile) != 0) {
+        if (skip_profile_elevations(in, profile) != DemStatus::ok) {
             if (!suppress_progress) {
                 print_info(CLEAR_PROGRESS_LINE);
             }
-            return i;
+            return {DemStatus::cannot_read_profile, i};
         }
-        skip_to_next_record(in);
+        // A file that ends here fails at the next profile header, if another
+        // profile is announced.
+        (void)skip_to_next_record(in);
     }
     stream.reset();
     if (!suppress_progress) {
@@ -131,36 +139,31 @@ int scan_dem_limits(const std::string& source_path, bool suppress_progress, DemH
     limits.y_min = found.y_min;
     limits.x_max = found.x_max;
     limits.y_max = found.y_max;
-    return 0;
+    return {};
 }
 
-int compute_dem_extent(const std::string& source_path, bool suppress_progress, DemHeader& header,
-                       DemExtent& extent, int& failed_profile) {
-    failed_profile = 0;
+DemResult compute_dem_extent(const std::string& source_path, bool suppress_progress,
+                             DemHeader& header, DemExtent& extent) {
     std::optional<std::uint64_t> source_size;
     {
         platform::UniqueFile stream = platform::open_read_stream(source_path, "rb");
         if (!stream) {
-            return DEM_CANNOT_OPEN_SOURCE;
+            return {DemStatus::cannot_read_header};
         }
         source_size = platform::regular_file_size(stream.get());
         TextReader in(stream.get(), 4096);
-        if (read_dem_header(in, header) != 0) {
-            return DEM_CANNOT_READ_SOURCE;
+        if (read_dem_header(in, header) != DemStatus::ok) {
+            return {DemStatus::cannot_read_header};
         }
     }
     // Both spacings divide the extent and place every profile in its column.
     if (!valid_resolution(header.x_resolution) || !valid_resolution(header.y_resolution)) {
-        return DEM_BAD_RESOLUTION;
+        return {DemStatus::bad_resolution};
     }
     DemLimits limits;
-    const int scanned = scan_dem_limits(source_path, suppress_progress, header, limits);
-    if (scanned < 0) {
-        return DEM_CANNOT_READ_SOURCE;
-    }
-    if (scanned > 0) {
-        failed_profile = scanned;
-        return DEM_CANNOT_READ_PROFILES;
+    const DemResult scanned = scan_dem_limits(source_path, suppress_progress, header, limits);
+    if (!scanned.ok()) {
+        return scanned;
     }
     const double x_spacing = static_cast<double>(header.x_resolution);
     const double y_spacing = static_cast<double>(header.y_resolution);
@@ -168,12 +171,12 @@ int compute_dem_extent(const std::string& source_path, bool suppress_progress, D
     std::int32_t rows = 0;
     if (!grid_line_count(limits.x_max - limits.x_min, x_spacing, columns) ||
         !grid_line_count(limits.y_max - limits.y_min, y_spacing, rows)) {
-        return DEM_EXTENT_OUT_OF_RANGE;
+        return {DemStatus::extent_too_large};
     }
     const std::int32_t column_count = std::max(header.profile_columns, columns);
     const std::int32_t row_count = std::max(limits.largest_count, rows);
     if (absurd_extent(column_count, row_count, source_size)) {
-        return DEM_EXTENT_OUT_OF_RANGE;
+        return {DemStatus::extent_too_large};
     }
     extent.x_min = limits.x_min;
     extent.y_min = limits.y_min;
@@ -182,5 +185,7 @@ int compute_dem_extent(const std::string& source_path, bool suppress_progress, D
     extent.y_spacing = y_spacing;
     extent.column_count = column_count;
     extent.row_count = row_count;
-    return DEM_OK;
+    return {};
 }
+
+} // namespace taverlin

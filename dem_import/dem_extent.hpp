@@ -6,6 +6,9 @@
 #include <string>
 
 #include "dem_import/dem_header.hpp"
+#include "dem_import/dem_status.hpp"
+
+namespace taverlin {
 
 struct DemExtent {
     double x_min = 0.0;
@@ -27,15 +30,17 @@ struct DemLimits {
     std::int32_t largest_count = 0;
 };
 
-// Result of the scan: 0 when every profile was read, the 1-based number of
-// the first profile that could not be read, or -1 when the file could not
-// be opened or its Type A record read.
-int scan_dem_limits(const std::string& source_path, bool suppress_progress, DemHeader& header,
-                    DemLimits& limits);
+// Reads the Type A record, then every profile's header, passing over the
+// elevations: ok when every profile was read (the limits then filled),
+// cannot_read_header, or cannot_read_profile naming the first profile that
+// could not be read.
+DemResult scan_dem_limits(const std::string& source_path, bool suppress_progress, DemHeader& header,
+                          DemLimits& limits);
 
-// Reads the Type A record, scans all profiles and computes the grid.
-// DEM_OK, DEM_CANNOT_OPEN_SOURCE, DEM_CANNOT_READ_SOURCE (Type A record),
-// DEM_CANNOT_READ_PROFILES (failed_profile names it), DEM_BAD_RESOLUTION or
-// DEM_EXTENT_OUT_OF_RANGE.
-int compute_dem_extent(const std::string& source_path, bool suppress_progress, DemHeader& header,
-                       DemExtent& extent, int& failed_profile);
+// Reads the Type A record, scans all profiles and computes the grid: ok,
+// cannot_read_header, cannot_read_profile, bad_resolution or
+// extent_too_large.
+DemResult compute_dem_extent(const std::string& source_path, bool suppress_progress,
+                             DemHeader& header, DemExtent& extent);
+
+} // namespace taverlin

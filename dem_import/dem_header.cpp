@@ -3,12 +3,17 @@
 #include <algorithm>
 #include <cstring>
 
-#include "cli/console.hpp"
 #include "cli/platform.hpp"
-#include "textscan/number_scan.hpp"
+#include "textscan/text_format.hpp"
 
-bool read_dem_integer(TextReader& in, std::int32_t& value) {
-    return scan_integer(in, 6, value) == SCAN_OK;
+namespace taverlin {
+
+using textscan::format_text;
+using textscan::ScanStatus;
+using textscan::TextReader;
+
+ScanStatus read_dem_integer(TextReader& in, std::int32_t& value) {
+    return textscan::scan_integer(in, 6, value);
 }
 
 namespace {
@@ -16,39 +21,44 @@ namespace {
 // Reads `Width` bytes and converts them with `scan`; the field text ends
 // at its first NUL, with D exponents turned into E.
 template <std::size_t Width, typename Value, typename Scan>
-int read_real_field(TextReader& in, Scan scan, Value& value) {
+ScanStatus read_real_field(TextReader& in, Scan scan, Value& value) {
     char text[Width];
     if (in.read(text, Width) != Width) {
-        return 0;
+        return ScanStatus::end;
     }
     const std::size_t length = std::find(text, text + Width, '\0') - text;
     std::replace(text, text + length, 'D', 'E');
     TextReader field(text, length);
-    return scan(field, value) == SCAN_OK ? 1 : 0;
+    return scan(field, value) == ScanStatus::ok ? ScanStatus::ok : ScanStatus::mismatch;
+}
+
+bool read(ScanStatus status) {
+    return status == ScanStatus::ok;
 }
 
 bool read_integer_at(TextReader& in, std::int64_t offset, std::int32_t& value) {
-    return in.seek(offset) && read_dem_integer(in, value);
+    return in.seek(offset) && read(read_dem_integer(in, value));
 }
 
 bool read_double_at(TextReader& in, std::int64_t offset, double& value) {
-    return in.seek(offset) && read_dem_double(in, value) == 1;
+    return in.seek(offset) && read(read_dem_double(in, value));
 }
 
 } // namespace
 
-int read_dem_double(TextReader& in, double& value) {
-    return read_real_field<24>(in, scan_double, value);
+ScanStatus read_dem_double(TextReader& in, double& value) {
+    return read_real_field<24>(in, textscan::scan_double, value);
 }
 
-int read_dem_float(TextReader& in, float& value) {
-    return read_real_field<12>(in, scan_float, value);
+ScanStatus read_dem_float(TextReader& in, float& value) {
+    return read_real_field<12>(in, textscan::scan_float, value);
 }
 
-int read_dem_header(TextReader& in, DemHeader& header) {
+DemStatus read_dem_header(TextReader& in, DemHeader& header) {
+    constexpr DemStatus unreadable = DemStatus::cannot_read_header;
     char name[30];
     if (!in.seek(0) || in.read(name, sizeof name) != sizeof name) {
-        return 1;
+        return unreadable;
     }
     std::memcpy(header.name.data(), name, sizeof name);
     header.name[30] = '\0';
@@ -57,37 +67,37 @@ int read_dem_header(TextReader& in, DemHeader& header) {
         !read_integer_at(in, 150, header.elevation_pattern) ||
         !read_integer_at(in, 156, header.reference_system) ||
         !read_integer_at(in, 162, header.reference_zone) || !in.seek(168)) {
-        return 1;
+        return unreadable;
     }
     for (double& parameter : header.projection_parameters) {
-        if (read_dem_double(in, parameter) != 1) {
-            return 1;
+        if (!read(read_dem_double(in, parameter))) {
+            return unreadable;
         }
     }
     if (!read_integer_at(in, 528, header.planimetric_units) ||
         !read_integer_at(in, 534, header.elevation_units) ||
         !read_integer_at(in, 540, header.polygon_sides) || !in.seek(546)) {
-        return 1;
+        return unreadable;
     }
     for (auto& corner : header.corners) {
         for (double& coordinate : corner) {
-            if (read_dem_double(in, coordinate) != 1) {
-                return 1;
+            if (!read(read_dem_double(in, coordinate))) {
+                return unreadable;
             }
         }
     }
     if (!read_double_at(in, 738, header.min_elevation) ||
-        read_dem_double(in, header.max_elevation) != 1 ||
+        !read(read_dem_double(in, header.max_elevation)) ||
         !read_double_at(in, 786, header.rotation) ||
         !read_integer_at(in, 810, header.accuracy_code) || !in.seek(816) ||
-        read_dem_float(in, header.x_resolution) != 1 ||
-        read_dem_float(in, header.y_resolution) != 1 ||
-        read_dem_float(in, header.z_resolution) != 1 ||
+        !read(read_dem_float(in, header.x_resolution)) ||
+        !read(read_dem_float(in, header.y_resolution)) ||
+        !read(read_dem_float(in, header.z_resolution)) ||
         !read_integer_at(in, 852, header.profile_rows) ||
-        !read_dem_integer(in, header.profile_columns)) {
-        return 1;
+        !read(read_dem_integer(in, header.profile_columns))) {
+        return unreadable;
     }
-    return 0;
+    return DemStatus::ok;
 }
 
 std::string build_dem_description(const DemHeader& header) {
@@ -123,3 +133,5 @@ void write_header_report(const std::string& path, const DemHeader& header) {
     const std::string report = format_header_report(header);
     std::fwrite(report.data(), 1, report.size(), file.get());
 }
+
+} // namespace taverlin

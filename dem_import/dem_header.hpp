@@ -7,7 +7,11 @@
 #include <cstdio>
 #include <string>
 
+#include "dem_import/dem_status.hpp"
+#include "textscan/number_scan.hpp"
 #include "textscan/text_reader.hpp"
+
+namespace taverlin {
 
 struct DemHeader {
     std::array<char, 31> name{}; // first 30 bytes of the file and a NUL
@@ -31,20 +35,23 @@ struct DemHeader {
     std::int32_t profile_columns = 0; // number of Type B profiles
 };
 
+// The fields of a DEM, each read as one number (ok) or not (mismatch, or
+// end at the end of the file).
 // An I6 field: "%6d" from the current position (white space skipped,
-// decimal digits). True when one integer was converted.
-bool read_dem_integer(TextReader& in, std::int32_t& value);
+// decimal digits).
+textscan::ScanStatus read_dem_integer(textscan::TextReader& in, std::int32_t& value);
 
 // A D24.15 field: exactly 24 bytes, upper-case D exponents read as E, then
-// "%lf". 1 on success, 0 on failure.
-int read_dem_double(TextReader& in, double& value);
+// "%lf".
+textscan::ScanStatus read_dem_double(textscan::TextReader& in, double& value);
 
-// An E12.6 field: exactly 12 bytes read with "%f". 1 on success, 0 on failure.
-int read_dem_float(TextReader& in, float& value);
+// An E12.6 field: exactly 12 bytes read with "%f".
+textscan::ScanStatus read_dem_float(textscan::TextReader& in, float& value);
 
-// Reads the Type A fields from the start of the file. 0 on success, 1 at
-// the first field that fails. Leaves the reader after profile_columns.
-int read_dem_header(TextReader& in, DemHeader& header);
+// Reads the Type A fields from the start of the file: ok, or
+// cannot_read_header at the first field that fails. Leaves the reader after
+// profile_columns.
+DemStatus read_dem_header(textscan::TextReader& in, DemHeader& header);
 
 // The DEM name up to its NUL followed directly by "USGS DEM".
 std::string build_dem_description(const DemHeader& header);
@@ -54,3 +61,5 @@ std::string format_header_report(const DemHeader& header);
 
 // Writes the report to `path`; a report that cannot be created is skipped.
 void write_header_report(const std::string& path, const DemHeader& header);
+
+} // namespace taverlin

@@ -5,7 +5,10 @@
 #include <cstdint>
 #include <vector>
 
+#include "dem_import/dem_status.hpp"
 #include "textscan/text_reader.hpp"
+
+namespace taverlin {
 
 inline constexpr long DEM_RECORD_LENGTH = 1024;
 
@@ -22,23 +25,30 @@ struct DemProfile {
     std::vector<std::int32_t> elevations; // raw counts, south to north
 };
 
-// The four I6 counts (white space skipped before each) and the five D24.15
-// reals that follow them. 0 on success, 1 at the first field that fails.
-int read_profile_header(TextReader& in, DemProfile& profile);
+// The readers below return ok, or cannot_read_profile (the caller knows
+// which profile it was reading).
 
-// Reads elevation_count white-space separated integers ("%d"). 0 on
-// success; 1 for a negative count, a value that does not convert or memory
-// that cannot be had. Storage grows with the values actually read, so a
-// count that the file cannot hold costs no more than the file.
-int read_profile_elevations(TextReader& in, DemProfile& profile);
+// The four I6 counts (white space skipped before each) and the five D24.15
+// reals that follow them.
+DemStatus read_profile_header(textscan::TextReader& in, DemProfile& profile);
+
+// Reads elevation_count white-space separated integers ("%d"); a negative
+// count, a value that does not convert or memory that cannot be had fails.
+// Storage grows with the values actually read, so a count that the file
+// cannot hold costs no more than the file.
+DemStatus read_profile_elevations(textscan::TextReader& in, DemProfile& profile);
 
 // Passes over the elevations as read_profile_elevations reads them, with
 // the same outcome and position, keeping none of them.
-int skip_profile_elevations(TextReader& in, const DemProfile& profile);
+DemStatus skip_profile_elevations(textscan::TextReader& in, const DemProfile& profile);
 
 void free_profile_elevations(DemProfile& profile);
 
+enum class [[nodiscard]] RecordStatus{at_record, end_of_file};
+
 // Moves to the start of the next record: up to the next 1024-byte boundary,
 // or past the first control character before it and the control characters
-// after it. 0 when a record start was reached, 1 at the end of the file.
-int skip_to_next_record(TextReader& in);
+// after it.
+RecordStatus skip_to_next_record(textscan::TextReader& in);
+
+} // namespace taverlin

@@ -9,7 +9,9 @@
 #include "dem_import/command_line.hpp"
 #include "dem_import/conversion.hpp"
 #include "dem_import/run_settings.hpp"
+#include "textscan/text_format.hpp"
 
+namespace taverlin {
 namespace {
 
 constexpr double TAVERLIN_VERSION = 2.0;
@@ -18,35 +20,32 @@ int run(int argc, char** argv) {
     DemRunSettings settings;
     platform::prepare_console();
     platform::clean_up_on_interruption();
-    print_info(format_text("\nUSGS DEM Import Utility -- Version %.2lf\n\n", TAVERLIN_VERSION));
-    if (parse_command_line(std::vector<std::string>(argv + 1, argv + argc), settings) != 0) {
+    cli::print_info(
+        textscan::format_text("\nUSGS DEM Import Utility -- Version %.2lf\n\n", TAVERLIN_VERSION));
+    if (parse_command_line(std::vector<std::string>(argv + 1, argv + argc), settings) !=
+        cli::CommandLine::run) {
         print_usage();
         return 1;
     }
     if (settings.batch_mode) {
         return run_batch(settings);
     }
-    const ConversionResult result = convert_dem_file(settings);
-    switch (result.outcome) {
-    case ConversionOutcome::Converted:
-        return 0;
-    case ConversionOutcome::HeaderUnreadable:
-        print_error("Cannot read USGS DEM file header");
-        return 1;
-    case ConversionOutcome::Failed:
-        print_error(result.message);
+    const DemResult result = convert_dem_file(settings);
+    if (!result.ok()) {
+        cli::print_error(dem_message(result, settings.source_path, settings.dest_path));
         return 1;
     }
-    return 1;
+    return 0;
 }
 
 } // namespace
+} // namespace taverlin
 
 int main(int argc, char** argv) {
     try {
-        return run(argc, argv);
+        return taverlin::run(argc, argv);
     } catch (const std::bad_alloc&) {
-        print_error("Not enough memory");
+        cli::print_error("Not enough memory");
         return 1;
     }
 }

@@ -7,16 +7,23 @@
 #include "cli/console.hpp"
 #include "cli/platform.hpp"
 #include "dem_import/dem_profile.hpp"
-#include "dem_import/dem_status.hpp"
-#include "dtmfile/cell_writer.hpp"
+#include "dtmfile/conventions.hpp"
 #include "dtmfile/units.hpp"
+#include "textscan/text_format.hpp"
 
-int assemble_dtm_header(const DemExtent& extent, const DemHeader& dem,
-                        const std::string& description, const DemRunSettings& settings,
-                        DtmHeader& header) {
-    set_dtm_signature(header);
-    set_dtm_description(header, description);
-    header.version = 2.0f;
+namespace taverlin {
+
+using cli::print_info;
+using textscan::format_text;
+using textscan::TextReader;
+
+dtm::DtmHeader assemble_dtm_header(const DemExtent& extent, const DemHeader& dem,
+                                   const std::string& description, const DemRunSettings& settings) {
+    const dtm::WriterConvention& convention = dtm::convention_of(dtm::Writer::taverlin);
+    dtm::DtmHeader header;
+    dtm::set_dtm_signature(header);
+    dtm::set_dtm_description(header, description);
+    header.version = convention.version;
     header.x_origin = extent.x_min;
     header.y_origin = extent.y_min;
     header.z_min = 0.0;
@@ -26,21 +33,29 @@ int assemble_dtm_header(const DemExtent& extent, const DemHeader& dem,
     header.y_spacing = extent.y_spacing;
     header.column_count = extent.column_count;
     header.row_count = extent.row_count;
-    const int xy_unit =
-        settings.output_xy_unit != 0 ? settings.output_xy_unit : dem.planimetric_units;
-    const int z_unit = settings.output_z_unit != 0 ? settings.output_z_unit : dem.elevation_units;
-    header.xy_units = static_cast<std::int16_t>(xy_unit - 1);
-    header.z_units = static_cast<std::int16_t>(z_unit - 1);
-    header.data_type = DTM_INT16;
+    header.xy_units =
+        dtm::dtm_unit_code(settings.output_xy_unit.value_or(settled_unit(dem.planimetric_units)));
+    header.z_units =
+        dtm::dtm_unit_code(settings.output_z_unit.value_or(settled_unit(dem.elevation_units)));
+    header.data_type = convention.data_type;
     header.coord_system = static_cast<std::int16_t>(dem.reference_system);
     header.coord_zone = static_cast<std::int16_t>(dem.reference_zone);
-    return 0;
+    return header;
 }
 
-UnitFactors apply_unit_factors(const DemHeader& dem, DtmHeader& header) {
+dtm::Unit settled_unit(std::int32_t dem_code) {
+    return dtm::unit_from_dem_code(dem_code).value_or(dtm::Unit::feet);
+}
+
+UnitFactors apply_unit_factors(const DemHeader& dem, dtm::DtmHeader& header) {
+    const auto dtm_unit = [](std::int16_t code) {
+        return dtm::unit_from_dtm_code(code).value_or(dtm::Unit::feet);
+    };
     UnitFactors factors;
-    factors.planimetric = unit_factor(dem.planimetric_units - 1, header.xy_units);
-    factors.elevation = unit_factor(dem.elevation_units - 1, header.z_units);
+    factors.planimetric =
+        dtm::unit_factor(settled_unit(dem.planimetric_units), dtm_unit(header.xy_units));
+    factors.elevation =
+        dtm::unit_factor(settled_unit(dem.elevation_units), dtm_unit(header.z_units));
     header.x_origin *= factors.planimetric;
     header.y_origin *= factors.planimetric;
     header.x_spacing *= factors.planimetric;
@@ -50,13 +65,6 @@ UnitFactors apply_unit_factors(const DemHeader& dem, DtmHeader& header) {
 
 namespace {
 
-std::int32_t truncate_to_int32(double x) {
-    if (!(x > -2147483649.0 && x < 2147483648.0)) {
-        return std::numeric_limits<std::int32_t>::min();
-    }
-    return static_cast<std::int32_t>(x);
-}
-
 const char* const CLEAR_PROGRESS_LINE =
     "\r                                                                      \r";
 
@@ -64,9 +72,11 @@ const char* const CLEAR_PROGRESS_LINE =
 // when that is 0 or less, and at most the column's length.
 std::int32_t leading_void_count(double y_start, double y_min, float y_resolution,
                                 std::int32_t row_count) {
-    const std::int32_t rows =
-        truncate_to_int32((y_start - y_min) / static_cast<double>(y_resolution));
-    return std::clamp(rows, 0, row_count);
+    const double rows = (y_start - y_min) / static_cast<double>(y_resolution);
+    if (!(rows > -2147483649.0 && rows < 2147483648.0)) {
+        return 0; // beyond 32 bits, or not a number: as the x86 conversion, -2^31
+    }
+    return std::clamp(static_cast<std::int32_t>(rows), 0, row_count);
 }
 
 struct ElevationRange {
@@ -76,75 +86,53 @@ struct ElevationRange {
 
 } // namespace
 
-double dtm_cell_value(int data_type, double x) {
-    switch (data_type) {
-    case DTM_INT16:
-        return static_cast<double>(static_cast<std::int16_t>(truncate_to_int32(x)));
-    case DTM_INT32:
-        return static_cast<double>(truncate_to_int32(x));
-    case DTM_FLOAT32:
-        return static_cast<double>(to_float32(x));
-    default:
-        return x;
-    }
-}
-
-int reformat_profiles(const std::string& source_path, const std::string& dest_path,
-                      const DemExtent& extent, const DemHeader& dem, double elevation_factor,
-                      bool suppress_progress, DtmHeader& header, int& failed_profile) {
-    failed_profile = 0;
+DemResult reformat_profiles(const std::string& source_path, const DemExtent& extent,
+                            const DemHeader& dem, double elevation_factor, bool suppress_progress,
+                            dtm::DtmWriter& writer) {
     platform::UniqueFile source = platform::open_read_stream(source_path, "rb");
     if (!source) {
-        return DEM_CANNOT_OPEN_SOURCE;
-    }
-    platform::UniqueFile dest = platform::open_write_stream(dest_path, "rb+");
-    if (!dest) {
-        return DEM_CANNOT_OPEN_DESTINATION;
+        return {DemStatus::cannot_read_source};
     }
     // The first profile follows the Type A record, found as the scan finds
     // it: past the record's fields, whatever its free text holds, then on
     // to the next record.
     TextReader in(source.get());
     DemHeader type_a;
-    if (read_dem_header(in, type_a) != 0 || skip_to_next_record(in) != 0) {
-        return DEM_CANNOT_READ_SOURCE;
-    }
-    if (std::fseek(dest.get(), static_cast<long>(DTM_DATA_OFFSET), SEEK_SET) != 0) {
-        return DEM_CANNOT_WRITE_DESTINATION;
+    if (read_dem_header(in, type_a) != DemStatus::ok ||
+        skip_to_next_record(in) != RecordStatus::at_record) {
+        return {DemStatus::cannot_read_source};
     }
     if (!suppress_progress) {
         print_info(format_text("Reformatting DEM file...profile       of %5li",
                                static_cast<long>(extent.column_count)));
         print_info("\b\b\b\b\b\b\b\b\b");
     }
-    const auto fail = [&](int status, int profile_number) {
+    const auto fail = [&](DemResult result) {
         if (!suppress_progress) {
             print_info(CLEAR_PROGRESS_LINE);
         }
-        failed_profile = profile_number;
-        return status;
+        return result;
     };
 
-    const int data_type = header.data_type;
-    const double void_cell = -1.0;
+    const int data_type = writer.header().data_type;
+    const double void_cell = dtm::convention_of(dtm::Writer::taverlin).void_value;
     const double z_resolution = static_cast<double>(dem.z_resolution);
-    DtmCellWriter cells(dest.get(), data_type);
     ElevationRange range;
     DemProfile profile;
     for (std::int32_t p = 1; p <= extent.column_count; ++p) {
         if (p % 10 == 0 && !suppress_progress) {
             print_info(format_text("\b\b\b\b\b%5li", static_cast<long>(p)));
         }
-        if (read_profile_header(in, profile) != 0) {
-            return fail(DEM_CANNOT_READ_SOURCE, p);
+        if (read_profile_header(in, profile) != DemStatus::ok) {
+            return fail({DemStatus::cannot_read_profile, p});
         }
         const std::int32_t leading =
             leading_void_count(profile.y_start, extent.y_min, dem.y_resolution, extent.row_count);
         for (std::int32_t i = 0; i < leading; ++i) {
-            cells.put(void_cell);
+            writer.put(void_cell);
         }
-        if (read_profile_elevations(in, profile) != 0) {
-            return fail(DEM_CANNOT_READ_SOURCE, p);
+        if (read_profile_elevations(in, profile) != DemStatus::ok) {
+            return fail({DemStatus::cannot_read_profile, p});
         }
         // A profile longer than the room left in its column is cut, so
         // that every column holds exactly row_count cells.
@@ -157,39 +145,38 @@ int reformat_profiles(const std::string& source_path, const std::string& dest_pa
             ++written;
             // Below 0 is a void, stored as the void value in every unit.
             if (v < 0.0) {
-                cells.put(void_cell);
+                writer.put(void_cell);
                 continue;
             }
-            const double stored = dtm_cell_value(data_type, elevation_factor * v);
-            cells.put(stored);
-            const bool positive =
-                data_type == DTM_INT16 || data_type == DTM_INT32 ? stored >= 1.0 : stored > 0.0;
+            const double stored = writer.put(elevation_factor * v);
+            const bool positive = data_type == dtm::DTM_INT16 || data_type == dtm::DTM_INT32
+                                      ? stored >= 1.0
+                                      : stored > 0.0;
             if (positive) {
-                if (stored < range.minimum) {
-                    range.minimum = stored;
-                }
-                if (stored > range.maximum) {
-                    range.maximum = stored;
-                }
+                range.minimum = std::min(range.minimum, stored);
+                range.maximum = std::max(range.maximum, stored);
             }
         }
         for (; written < extent.row_count; ++written) {
-            cells.put(void_cell);
+            writer.put(void_cell);
         }
-        if (cells.failed()) {
-            return fail(DEM_CANNOT_WRITE_DESTINATION, 0);
+        if (writer.failed()) {
+            return fail({DemStatus::cannot_write_destination});
         }
         free_profile_elevations(profile);
-        skip_to_next_record(in);
+        // A file that ends here fails at the next profile header, if another
+        // profile is expected.
+        (void)skip_to_next_record(in);
     }
     source.reset();
-    if (!cells.flush() || !platform::close_file(dest)) {
-        return fail(DEM_CANNOT_WRITE_DESTINATION, 0);
+    if (writer.flush() != dtm::WriteStatus::ok) {
+        return fail({DemStatus::cannot_write_destination});
     }
     if (!suppress_progress) {
         print_info(CLEAR_PROGRESS_LINE);
     }
-    header.z_min = range.minimum;
-    header.z_max = range.maximum;
-    return DEM_OK;
+    writer.set_elevation_range(range.minimum, range.maximum);
+    return {};
 }
+
+} // namespace taverlin

@@ -7,35 +7,37 @@
 
 #include "dem_import/dem_extent.hpp"
 #include "dem_import/dem_header.hpp"
+#include "dem_import/dem_status.hpp"
 #include "dem_import/run_settings.hpp"
 #include "dtmfile/dtm_header.hpp"
+#include "dtmfile/dtm_writer.hpp"
 
-// Fills every field of the DTM header from the extent, the settled DEM
-// header, the description and the /X and /Z settings. Always 0.
-int assemble_dtm_header(const DemExtent& extent, const DemHeader& dem,
-                        const std::string& description, const DemRunSettings& settings,
-                        DtmHeader& header);
+namespace taverlin {
+
+// The DTM header from the extent, the settled DEM header, the description
+// and the /X and /Z settings, in TAVERLIN's convention; origins and spacings
+// still in the DEM's units, the elevation range 0 until the pass finds it.
+dtm::DtmHeader assemble_dtm_header(const DemExtent& extent, const DemHeader& dem,
+                                   const std::string& description, const DemRunSettings& settings);
 
 struct UnitFactors {
     double planimetric = 1.0;
     double elevation = 1.0;
 };
 
+// The unit of a settled DEM unit code (1 feet, 2 meters).
+dtm::Unit settled_unit(std::int32_t dem_code);
+
 // Works out this file's two factors and scales the origins and spacings.
-UnitFactors apply_unit_factors(const DemHeader& dem, DtmHeader& header);
+UnitFactors apply_unit_factors(const DemHeader& dem, dtm::DtmHeader& header);
 
-// The value an elevation takes in a cell of the given type, as a float64:
-// x truncated to a 32-bit integer (wrapped to 16 bits for int16), rounded
-// to float32, or x itself. A value beyond the 32-bit range, or not a
-// number, truncates to the integer indefinite value -2147483648 as the x86
-// conversion does.
-double dtm_cell_value(int data_type, double x);
+// Reads the profiles again and writes each as one column of cells through
+// the writer, which stands at the first cell; on success sets the
+// elevation range found (the cells of 1 and above) as the writer's. ok,
+// cannot_read_source, cannot_read_profile (naming the profile) or
+// cannot_write_destination.
+DemResult reformat_profiles(const std::string& source_path, const DemExtent& extent,
+                            const DemHeader& dem, double elevation_factor, bool suppress_progress,
+                            dtm::DtmWriter& writer);
 
-// Writes the cells of all columns into the existing destination file from
-// byte 200 and, on success, stores the elevation range found in the header.
-// DEM_OK, DEM_CANNOT_OPEN_SOURCE, DEM_CANNOT_READ_SOURCE (failed_profile
-// names the profile, 0 when the first profile could not be reached),
-// DEM_CANNOT_OPEN_DESTINATION or DEM_CANNOT_WRITE_DESTINATION.
-int reformat_profiles(const std::string& source_path, const std::string& dest_path,
-                      const DemExtent& extent, const DemHeader& dem, double elevation_factor,
-                      bool suppress_progress, DtmHeader& header, int& failed_profile);
+} // namespace taverlin

@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+namespace dtminfo {
+
 namespace {
 
 // Counts the cell into a range that holds `count` cells so far.
@@ -47,3 +49,5 @@ CellStatistics CellStatisticsBuilder::result() const {
     }
     return result;
 }
+
+} // namespace dtminfo

@@ -5,6 +5,8 @@
 #include <optional>
 #include <span>
 
+namespace dtminfo {
+
 struct CellStatistics {
     std::uint64_t valid = 0;      // finite and not the void value
     std::uint64_t voids = 0;      // equal to the void value
@@ -34,3 +36,5 @@ class CellStatisticsBuilder {
     long double sum_ = 0.0L;
     long double compensation_ = 0.0L;
 };
+
+} // namespace dtminfo

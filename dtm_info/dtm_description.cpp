@@ -4,38 +4,36 @@
 #include <charconv>
 #include <limits>
 
-#include "cli/console.hpp"
 #include "dtmfile/units.hpp"
+#include "textscan/text_format.hpp"
+
+namespace dtminfo {
+
+using dtm::DtmFileFacts;
+using dtm::DtmHeader;
+using dtm::DtmReadStatus;
+using textscan::format_text;
 
 namespace {
 
-constexpr float TAVERLIN_VERSION = 2.0f;
-constexpr float BRISKEL_VERSION = 3.0f;
-constexpr double TAVERLIN_VOID = -1.0;
-constexpr double BRISKEL_VOID = -32767.0;
-
 const char* cell_type_name(int data_type) {
     switch (data_type) {
-    case DTM_INT16:
+    case dtm::DTM_INT16:
         return "int16";
-    case DTM_INT32:
+    case dtm::DTM_INT32:
         return "int32";
-    case DTM_FLOAT32:
+    case dtm::DTM_FLOAT32:
         return "float32";
-    case DTM_FLOAT64:
+    case dtm::DTM_FLOAT64:
         return "float64";
     default:
         return "unknown";
     }
 }
 
-const char* writer_name(DtmWriter writer) {
-    return writer == DtmWriter::taverlin ? "TAVERLIN" : "BRISKEL";
-}
-
 // A number's text followed by its unit, when the unit is known.
 std::string with_unit(const std::string& number, int unit) {
-    return unit == DTM_FEET || unit == DTM_METERS ? number + " " + unit_word(unit) : number;
+    return dtm::unit_from_dtm_code(unit) ? number + " " + unit_word(unit) : number;
 }
 
 std::string with_unit(double value, int unit) {
@@ -65,8 +63,8 @@ std::string field_text(const std::array<char, N>& field) {
 
 std::string describe_version(const DtmHeader& header, const DtmConvention& convention) {
     std::string text = format_text("%.2f", static_cast<double>(header.version));
-    if (convention.writer != DtmWriter::unknown) {
-        text += format_text(", as %s writes it", writer_name(convention.writer));
+    if (convention.writer != nullptr) {
+        text += format_text(", as %s writes it", convention.writer->name);
     } else {
         text += ", written by neither TAVERLIN (2.00) nor BRISKEL (3.00)";
     }
@@ -81,7 +79,7 @@ std::string describe_voids(const DtmConvention& convention) {
     if (convention.void_from_option) {
         return value + " (from /V)";
     }
-    if (convention.writer == DtmWriter::taverlin) {
+    if (convention.written_by(dtm::Writer::taverlin)) {
         return value + " (TAVERLIN's void value, also stored for elevations below 0)";
     }
     return value + " (BRISKEL's void value)";
@@ -92,7 +90,7 @@ std::string describe_length(const DtmHeader& header, const DtmFileFacts& facts) 
     if (facts.cell_count == 0) {
         return format_text("%llu bytes: a grid without cells, complete", size);
     }
-    const std::string layout = format_text("%zu + %d x %d cells x %zu bytes", DTM_DATA_OFFSET,
+    const std::string layout = format_text("%zu + %d x %d cells x %zu bytes", dtm::DTM_DATA_OFFSET,
                                            header.column_count, header.row_count, facts.cell_size);
     if (facts.file_size == facts.expected_size) {
         return format_text("%llu bytes = %s, complete", size, layout.c_str());
@@ -115,7 +113,7 @@ std::string describe_length(const DtmHeader& header, const DtmFileFacts& facts) 
 // its start values), BRISKEL copies the grid's own header.
 std::string compare_range(const DtmHeader& header, const DtmConvention& convention,
                           const CellStatistics& statistics) {
-    if (convention.writer == DtmWriter::taverlin && !convention.void_from_option) {
+    if (convention.written_by(dtm::Writer::taverlin) && !convention.void_from_option) {
         if (statistics.positive == 0) {
             return range_left_at_start(header) ? "no cell above 0, none recorded, as TAVERLIN does"
                                                : "differs: no cell is above 0";
@@ -132,7 +130,7 @@ std::string compare_range(const DtmHeader& header, const DtmConvention& conventi
         return "no valid cell to compare with";
     }
     // float32 cells hold the header's values rounded to float32.
-    const bool float_cells = header.data_type == DTM_FLOAT32;
+    const bool float_cells = header.data_type == dtm::DTM_FLOAT32;
     const auto same = [float_cells](double a, double b) {
         return float_cells ? static_cast<float>(a) == static_cast<float>(b) : a == b;
     };
@@ -155,12 +153,9 @@ std::string describe_header_range(const DtmHeader& header) {
 
 DtmConvention dtm_convention(const DtmHeader& header, std::optional<double> void_option) {
     DtmConvention convention;
-    if (header.version == TAVERLIN_VERSION) {
-        convention.writer = DtmWriter::taverlin;
-        convention.void_value = TAVERLIN_VOID;
-    } else if (header.version == BRISKEL_VERSION) {
-        convention.writer = DtmWriter::briskel;
-        convention.void_value = BRISKEL_VOID;
+    convention.writer = dtm::convention_for_version(header.version);
+    if (convention.writer != nullptr) {
+        convention.void_value = convention.writer->void_value;
     }
     if (void_option) {
         convention.void_value = void_option;
@@ -170,7 +165,8 @@ DtmConvention dtm_convention(const DtmHeader& header, std::optional<double> void
 }
 
 bool spacing_in_arc_seconds(const DtmHeader& header, const DtmConvention& convention) {
-    return header.coord_system == 0 && convention.writer == DtmWriter::taverlin;
+    return header.coord_system == 0 && convention.writer != nullptr &&
+           convention.writer->system_zero_is_geographic;
 }
 
 std::string format_number(double value) {
@@ -261,7 +257,8 @@ std::string describe_header(const std::string& path, const DtmHeader& header,
     text += report_line("Z units:", format_text("%s (code %d)", unit_word(z), z));
     // BRISKEL stores 0 when no system was given; TAVERLIN copies the DEM's
     // code, where 0 is geographic.
-    const char* system = header.coord_system == 0 && convention.writer == DtmWriter::briskel
+    const char* system = header.coord_system == 0 && convention.writer != nullptr &&
+                                 !convention.writer->system_zero_is_geographic
                              ? "none given"
                              : coordinate_system_name(header.coord_system);
     text += report_line("Coordinate system:", format_text("%s (code %d), zone %d", system,
@@ -296,3 +293,5 @@ std::string describe_cells(const DtmHeader& header, const DtmConvention& convent
     text += report_line("Header range:", compare_range(header, convention, statistics));
     return text;
 }
+
+} // namespace dtminfo

@@ -6,25 +6,27 @@
 #include <string>
 
 #include "dtm_info/cell_statistics.hpp"
+#include "dtmfile/conventions.hpp"
 #include "dtmfile/dtm_reader.hpp"
 
-enum class DtmWriter { unknown, taverlin, briskel };
+namespace dtminfo {
 
-// Which tool's conventions a file follows, told by its version: TAVERLIN
-// writes 2.0 and -1 in void cells, BRISKEL 3.0 and -32767.
+// Which writer's conventions a file follows, told by its version, and the
+// void value: the writer's, or /V's in its place.
 struct DtmConvention {
-    DtmWriter writer = DtmWriter::unknown;
+    const dtm::WriterConvention* writer = nullptr; // none for another version
     std::optional<double> void_value;
     bool void_from_option = false;
+
+    bool written_by(dtm::Writer w) const { return writer != nullptr && writer->writer == w; }
 };
 
 // The convention of the header, with /V's value in place of the tool's.
-DtmConvention dtm_convention(const DtmHeader& header, std::optional<double> void_option);
+DtmConvention dtm_convention(const dtm::DtmHeader& header, std::optional<double> void_option);
 
-// True when the spacing is in arc-seconds: only TAVERLIN copies a reference
-// system code, the DEM's, where 0 is geographic; BRISKEL writes 0 when none
-// was given.
-bool spacing_in_arc_seconds(const DtmHeader& header, const DtmConvention& convention);
+// True when X and Y are arc-seconds: in a file of a writer whose reference
+// system 0 is geographic (TAVERLIN copies the DEM's code), with system 0.
+bool spacing_in_arc_seconds(const dtm::DtmHeader& header, const DtmConvention& convention);
 
 // The shortest decimal text that reads back as the same double.
 std::string format_number(double value);
@@ -42,11 +44,13 @@ std::string report_line(const char* label, const std::string& text);
 // reserved bytes.
 // The length line is left out when the header's own codes or counts are
 // faulty (`status` says so).
-std::string describe_header(const std::string& path, const DtmHeader& header,
-                            const DtmFileFacts& facts, const DtmConvention& convention,
-                            DtmReadStatus status);
+std::string describe_header(const std::string& path, const dtm::DtmHeader& header,
+                            const dtm::DtmFileFacts& facts, const DtmConvention& convention,
+                            dtm::DtmReadStatus status);
 
 // The cell counts, range and mean, and how the header's elevation range
 // compares with the cells.
-std::string describe_cells(const DtmHeader& header, const DtmConvention& convention,
+std::string describe_cells(const dtm::DtmHeader& header, const DtmConvention& convention,
                            const CellStatistics& statistics);
+
+} // namespace dtminfo

@@ -8,6 +8,10 @@
 #include "cli/file_args.hpp"
 #include "cli/platform.hpp"
 
+namespace dtminfo {
+
+using cli::print_error;
+
 namespace {
 
 // The text after the option letter, as a whole decimal number.
@@ -28,7 +32,7 @@ std::optional<double> read_number(const std::string& text) {
 // One option word; false when it is faulty or asks for the usage text.
 bool apply_option(const std::string& word, InfoSettings& settings) {
     const std::string value = word.size() > 2 ? word.substr(2) : std::string{};
-    switch (option_letter(word)) {
+    switch (cli::option_letter(word)) {
     case '?':
     case 'H':
     case 'h':
@@ -36,14 +40,14 @@ bool apply_option(const std::string& word, InfoSettings& settings) {
     case 'I':
     case 'i':
         if (value.empty()) {
-            report_bad_argument(word);
+            cli::report_bad_argument(word);
             return false;
         }
         settings.picture_path = value;
-        return check_path_length(value);
+        return cli::check_path_length(value);
     case 'Q':
     case 'q':
-        quiet_mode = true;
+        cli::quiet_mode = true;
         return true;
     case 'V':
     case 'v':
@@ -51,67 +55,68 @@ bool apply_option(const std::string& word, InfoSettings& settings) {
             settings.void_value = *number;
             return true;
         }
-        report_bad_argument(word);
+        cli::report_bad_argument(word);
         return false;
     case 'W':
     case 'w': {
         const auto number = read_number(value);
         if (!number || *number < 1 || *number > PICTURE_MAX_SIDE ||
             *number != std::floor(*number)) {
-            report_bad_argument(word);
+            cli::report_bad_argument(word);
             return false;
         }
         settings.picture_side = static_cast<int>(*number);
         return true;
     }
     default:
-        report_bad_argument(word);
+        cli::report_bad_argument(word);
         return false;
     }
 }
 
 } // namespace
 
-int parse_command_line(const std::vector<std::string>& arguments, InfoSettings& settings) {
+cli::CommandLine parse_command_line(const std::vector<std::string>& arguments,
+                                    InfoSettings& settings) {
     // The first word is the DTM file, unless it is an option word that
     // names no file (an absolute path also starts with '/'). Options alone
     // (/? or /H among them) ask for the usage text; each is still examined
     // so that its fault is reported.
     if (arguments.empty() ||
-        (is_option_word(arguments[0]) && !platform::path_exists(arguments[0]))) {
+        (cli::is_option_word(arguments[0]) && !platform::path_exists(arguments[0]))) {
         for (const std::string& word : arguments) {
-            if (is_option_word(word)) {
+            if (cli::is_option_word(word)) {
                 apply_option(word, settings);
             }
         }
-        return 1;
+        return cli::CommandLine::show_usage;
     }
-    int result = 0;
-    settings.source_path = clean_file_argument(arguments[0]);
-    if (!check_path_length(settings.source_path)) {
-        result = 1;
+    bool usable = true;
+    settings.source_path = cli::clean_file_argument(arguments[0]);
+    if (!cli::check_path_length(settings.source_path)) {
+        usable = false;
     } else {
         settings.source_path = platform::resolve_path(settings.source_path);
-        if (!check_source_file(settings.source_path)) {
-            result = 1;
+        if (!cli::check_source_file(settings.source_path)) {
+            usable = false;
         }
     }
     for (std::size_t i = 1; i < arguments.size(); ++i) {
-        if (!is_option_word(arguments[i])) {
+        if (!cli::is_option_word(arguments[i])) {
             print_error("Bad command line");
-            result = 1;
+            usable = false;
         } else if (!apply_option(arguments[i], settings)) {
-            result = 1;
+            usable = false;
         }
     }
-    if (result == 0 && !settings.picture_path.empty()) {
-        if (!check_names_differ(settings.source_path, settings.picture_path)) {
-            result = 1;
+    if (usable && !settings.picture_path.empty()) {
+        if (!cli::check_names_differ(settings.source_path, settings.picture_path)) {
+            usable = false;
         } else {
-            warn_if_destination_exists(settings.picture_path);
+            cli::warn_if_destination_exists(settings.picture_path);
         }
     }
-    return result;
+    return usable ? cli::CommandLine::run : cli::CommandLine::show_usage;
 }
 
 void print_usage() {
@@ -134,3 +139,5 @@ void print_usage() {
                stdout);
     platform::flush_console();
 }
+
+} // namespace dtminfo

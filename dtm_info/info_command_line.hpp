@@ -4,11 +4,17 @@
 #include <string>
 #include <vector>
 
+#include "cli/file_args.hpp"
 #include "dtm_info/info_settings.hpp"
 
+namespace dtminfo {
+
 // Fills the settings from the arguments after the program name, reporting
-// every fault in argument order. 0 to go on, 1 to show the usage text.
-int parse_command_line(const std::vector<std::string>& arguments, InfoSettings& settings);
+// every fault in argument order.
+cli::CommandLine parse_command_line(const std::vector<std::string>& arguments,
+                                    InfoSettings& settings);
 
 // The usage text, straight to standard output whatever quiet mode says.
 void print_usage();
+
+} // namespace dtminfo

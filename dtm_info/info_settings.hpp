@@ -4,6 +4,8 @@
 #include <optional>
 #include <string>
 
+namespace dtminfo {
+
 // Longest side of a picture, and the default when /W is not given and the
 // grid is larger.
 inline constexpr int PICTURE_DEFAULT_LIMIT = 4096;
@@ -15,3 +17,5 @@ struct InfoSettings {
     int picture_side = 0;             // 0: one pixel a cell, up to PICTURE_DEFAULT_LIMIT
     std::optional<double> void_value; // /V; otherwise the writing tool's convention
 };
+
+} // namespace dtminfo

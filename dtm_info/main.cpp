@@ -12,13 +12,21 @@
 #include "dtm_info/png_file.hpp"
 #include "dtm_info/terrain_picture.hpp"
 #include "dtmfile/dtm_reader.hpp"
+#include "textscan/text_format.hpp"
 
+namespace dtminfo {
 namespace {
+
+using cli::print_info;
+using dtm::DtmFileFacts;
+using dtm::DtmHeader;
+using dtm::DtmReadStatus;
+using textscan::format_text;
 
 constexpr double DTMINFO_VERSION = 1.0;
 
 int fail(const std::string& message) {
-    print_error(message);
+    cli::print_error(message);
     return 1;
 }
 
@@ -26,7 +34,8 @@ int run(int argc, char** argv) {
     platform::prepare_console();
     platform::clean_up_on_interruption();
     InfoSettings settings;
-    if (parse_command_line(std::vector<std::string>(argv + 1, argv + argc), settings) != 0) {
+    if (parse_command_line(std::vector<std::string>(argv + 1, argv + argc), settings) !=
+        cli::CommandLine::run) {
         print_usage();
         return 1;
     }
@@ -37,17 +46,17 @@ int run(int argc, char** argv) {
     DtmHeader header;
     DtmFileFacts facts;
     if (!stream) {
-        return fail(dtm_read_message(DtmReadStatus::cannot_open, header, facts, path));
+        return fail(dtm::dtm_read_message(DtmReadStatus::cannot_open, header, facts, path));
     }
-    const DtmReadStatus status = read_dtm_header(stream.get(), header, facts);
+    const DtmReadStatus status = dtm::read_dtm_header(stream.get(), header, facts);
     if (status == DtmReadStatus::cannot_read || status == DtmReadStatus::bad_signature ||
         status == DtmReadStatus::short_header) {
-        return fail(dtm_read_message(status, header, facts, path));
+        return fail(dtm::dtm_read_message(status, header, facts, path));
     }
     const DtmConvention convention = dtm_convention(header, settings.void_value);
     print_info(describe_header(path, header, facts, convention, status));
     if (status != DtmReadStatus::ok) {
-        return fail(dtm_read_message(status, header, facts, path));
+        return fail(dtm::dtm_read_message(status, header, facts, path));
     }
     if (!settings.picture_path.empty() && facts.cell_count == 0) {
         return fail(format_text("A grid without cells has no picture: %s", path.c_str()));
@@ -62,7 +71,7 @@ int run(int argc, char** argv) {
         picture.emplace(header, convention.void_value, scale,
                         spacing_in_arc_seconds(header, convention));
     }
-    DtmCellReader reader(stream.get(), header);
+    dtm::DtmCellReader reader(stream.get(), header);
     std::vector<double> cells(std::size_t{1} << 16);
     for (std::size_t count; (count = reader.read(cells)) > 0;) {
         const std::span<const double> block(cells.data(), count);
@@ -72,7 +81,7 @@ int run(int argc, char** argv) {
         }
     }
     if (reader.failed()) {
-        return fail(dtm_read_message(DtmReadStatus::cannot_read, header, facts, path));
+        return fail(dtm::dtm_read_message(DtmReadStatus::cannot_read, header, facts, path));
     }
     print_info("\n" + describe_cells(header, convention, statistics.result()));
 
@@ -96,12 +105,13 @@ int run(int argc, char** argv) {
 }
 
 } // namespace
+} // namespace dtminfo
 
 int main(int argc, char** argv) {
     try {
-        return run(argc, argv);
+        return dtminfo::run(argc, argv);
     } catch (const std::bad_alloc&) {
-        print_error("Not enough memory");
+        cli::print_error("Not enough memory");
         return 1;
     }
 }

@@ -4,13 +4,14 @@
 
 #include "cli/platform.hpp"
 
+namespace dtminfo {
+
 bool write_png_file(const std::string& path, const Picture& picture) {
     if (picture.width <= 0 || picture.height <= 0) {
         return false;
     }
-    platform::OutputGuard output;
-    platform::UniqueFile file = platform::create_output_stream(path);
-    if (!file) {
+    platform::OutputFile file;
+    if (!file.create(path)) {
         return false;
     }
     png_image image{};
@@ -22,11 +23,10 @@ bool write_png_file(const std::string& path, const Picture& picture) {
     // faster for files a few per cent larger.
     image.flags = PNG_IMAGE_FLAG_FAST;
     const bool written =
-        png_image_write_to_stdio(&image, file.get(), 0, picture.rgba.data(), 0, nullptr) != 0;
+        png_image_write_to_stdio(&image, file.stream(), 0, picture.rgba.data(), 0, nullptr) != 0;
     png_image_free(&image);
-    if (!platform::close_file(file) || !written) {
-        return false;
-    }
-    output.commit();
-    return true;
+    // A picture not written completely is removed.
+    return written && file.commit();
 }
+
+} // namespace dtminfo

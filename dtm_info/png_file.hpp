@@ -5,7 +5,11 @@
 
 #include "dtm_info/terrain_picture.hpp"
 
+namespace dtminfo {
+
 // Writes the picture as an 8-bit RGBA PNG file, creating or truncating it.
 // False when the file cannot be opened or written; a file this call created
 // or truncated is then removed (only ever a regular file).
-bool write_png_file(const std::string& path, const Picture& picture);
+[[nodiscard]] bool write_png_file(const std::string& path, const Picture& picture);
+
+} // namespace dtminfo

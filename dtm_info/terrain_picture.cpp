@@ -8,6 +8,8 @@
 #include "dtm_info/info_settings.hpp"
 #include "dtmfile/units.hpp"
 
+namespace dtminfo {
+
 PictureScale picture_scale(std::int32_t columns, std::int32_t rows, int side) {
     PictureScale scale;
     const std::int64_t longest = std::max<std::int64_t>({columns, rows, 1});
@@ -28,7 +30,7 @@ PictureScale picture_scale(std::int32_t columns, std::int32_t rows, int side) {
     return scale;
 }
 
-PictureBuilder::PictureBuilder(const DtmHeader& header, std::optional<double> void_value,
+PictureBuilder::PictureBuilder(const dtm::DtmHeader& header, std::optional<double> void_value,
                                const PictureScale& scale, bool geographic)
     : header_(header), void_value_(void_value), scale_(scale), geographic_(geographic) {
     const std::int64_t n = scale.cells_per_pixel;
@@ -152,10 +154,9 @@ Picture PictureBuilder::render() const {
     const float land_span = high - land_low;
 
     // Elevations in the planimetric unit, so that slopes are true.
-    double z_to_xy = header_.xy_units == DTM_FEET && header_.z_units == DTM_METERS ? METERS_TO_FEET
-                     : header_.xy_units == DTM_METERS && header_.z_units == DTM_FEET
-                         ? FEET_TO_METERS
-                         : 1.0;
+    const auto xy_unit = dtm::unit_from_dtm_code(header_.xy_units);
+    const auto z_unit = dtm::unit_from_dtm_code(header_.z_units);
+    double z_to_xy = xy_unit && z_unit ? dtm::unit_factor(*z_unit, *xy_unit) : 1.0;
     double dx = usable_spacing(header_.x_spacing, scale_.cells_per_pixel);
     double dy = usable_spacing(header_.y_spacing, scale_.cells_per_pixel);
     if (geographic_) {
@@ -167,7 +168,7 @@ Picture PictureBuilder::render() const {
         const double shrink = std::cos(latitude * 3.141592653589793 / 180.0);
         dx *= METERS_PER_ARC_SECOND * (std::isfinite(shrink) ? std::max(shrink, 0.01) : 1.0);
         dy *= METERS_PER_ARC_SECOND;
-        z_to_xy = header_.z_units == DTM_FEET ? FEET_TO_METERS : 1.0;
+        z_to_xy = z_unit ? dtm::unit_factor(*z_unit, dtm::Unit::meters) : 1.0;
     }
     // Wide cells flatten the relief; slopes are steepened by up to 10 times
     // for them (none at 30 units or less), so that hills still show.
@@ -227,3 +228,5 @@ Picture PictureBuilder::render() const {
     }
     return picture;
 }
+
+} // namespace dtminfo

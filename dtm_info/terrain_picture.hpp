@@ -11,6 +11,8 @@
 
 #include "dtmfile/dtm_header.hpp"
 
+namespace dtminfo {
+
 // RGBA pixels, 8 bits a channel, rows from north to south, each row from
 // west to east.
 struct Picture {
@@ -38,7 +40,7 @@ class PictureBuilder {
   public:
     // `geographic`: the spacing is in arc-seconds (a DEM in geographic
     // coordinates), which the shading turns into meters.
-    PictureBuilder(const DtmHeader& header, std::optional<double> void_value,
+    PictureBuilder(const dtm::DtmHeader& header, std::optional<double> void_value,
                    const PictureScale& scale, bool geographic = false);
 
     void add(std::span<const double> cells);
@@ -48,7 +50,7 @@ class PictureBuilder {
     void finish_band();
     float elevation(std::int64_t column, std::int64_t row) const;
 
-    DtmHeader header_;
+    dtm::DtmHeader header_;
     std::optional<double> void_value_;
     PictureScale scale_;
     bool geographic_ = false;
@@ -60,3 +62,5 @@ class PictureBuilder {
     std::int64_t column_ = 0;
     std::int64_t row_ = 0;
 };
+
+} // namespace dtminfo

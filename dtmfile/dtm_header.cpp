@@ -1,9 +1,11 @@
 #include "dtmfile/dtm_header.hpp"
 
-#include <bit>
 #include <cstring>
+#include <type_traits>
 
-#include "cli/platform.hpp"
+#include "dtmfile/endian.hpp"
+
+namespace dtm {
 
 std::size_t dtm_cell_size(int data_type) {
     switch (data_type) {
@@ -35,87 +37,74 @@ void set_dtm_description(DtmHeader& header, const std::string& text) {
 
 namespace {
 
-class HeaderBytes {
+// Walks the header's fields in file order, storing (Bytes = uint8_t) or
+// loading (const uint8_t) each at its offset: one list of fields for both
+// directions.
+template <typename Byte>
+class FieldCursor {
   public:
-    explicit HeaderBytes(std::array<std::uint8_t, DTM_HEADER_SIZE>& bytes) : bytes_(bytes) {}
+    explicit FieldCursor(Byte* bytes) : bytes_(bytes) {}
 
-    template <typename Unsigned>
-    void put_unsigned(Unsigned value) {
-        for (std::size_t i = 0; i < sizeof(Unsigned); ++i) {
-            bytes_[offset_++] = static_cast<std::uint8_t>(value >> (8 * i));
+    template <typename Value>
+    void field(Value& value) {
+        if constexpr (std::is_const_v<Byte>) {
+            value = load_le<Value>(bytes_ + offset_);
+        } else {
+            store_le(bytes_ + offset_, value);
         }
+        offset_ += sizeof(Value);
     }
-    void put(std::int16_t value) { put_unsigned(static_cast<std::uint16_t>(value)); }
-    void put(std::int32_t value) { put_unsigned(static_cast<std::uint32_t>(value)); }
-    void put(float value) { put_unsigned(std::bit_cast<std::uint32_t>(value)); }
-    void put(double value) { put_unsigned(std::bit_cast<std::uint64_t>(value)); }
     template <std::size_t N>
-    void put(const std::array<char, N>& text) {
-        std::memcpy(bytes_.data() + offset_, text.data(), N);
+    void field(std::array<char, N>& text) {
+        if constexpr (std::is_const_v<Byte>) {
+            std::memcpy(text.data(), bytes_ + offset_, N);
+        } else {
+            std::memcpy(bytes_ + offset_, text.data(), N);
+        }
         offset_ += N;
     }
-    std::size_t size() const { return offset_; }
 
   private:
-    std::array<std::uint8_t, DTM_HEADER_SIZE>& bytes_;
+    Byte* bytes_;
     std::size_t offset_ = 0;
 };
 
-bool write_header_bytes(std::FILE* stream, const DtmHeader& header) {
-    const auto bytes = serialize_dtm_header(header);
-    return std::fwrite(bytes.data(), 1, bytes.size(), stream) == bytes.size();
+template <typename Byte>
+void walk_fields(FieldCursor<Byte>& cursor, DtmHeader& h) {
+    cursor.field(h.signature);
+    cursor.field(h.description);
+    cursor.field(h.version);
+    cursor.field(h.x_origin);
+    cursor.field(h.y_origin);
+    cursor.field(h.z_min);
+    cursor.field(h.z_max);
+    cursor.field(h.rotation);
+    cursor.field(h.x_spacing);
+    cursor.field(h.y_spacing);
+    cursor.field(h.column_count);
+    cursor.field(h.row_count);
+    cursor.field(h.xy_units);
+    cursor.field(h.z_units);
+    cursor.field(h.data_type);
+    cursor.field(h.coord_system);
+    cursor.field(h.coord_zone);
 }
 
 } // namespace
 
 std::array<std::uint8_t, DTM_HEADER_SIZE> serialize_dtm_header(const DtmHeader& header) {
     std::array<std::uint8_t, DTM_HEADER_SIZE> bytes{};
-    HeaderBytes out(bytes);
-    out.put(header.signature);
-    out.put(header.description);
-    out.put(header.version);
-    out.put(header.x_origin);
-    out.put(header.y_origin);
-    out.put(header.z_min);
-    out.put(header.z_max);
-    out.put(header.rotation);
-    out.put(header.x_spacing);
-    out.put(header.y_spacing);
-    out.put(header.column_count);
-    out.put(header.row_count);
-    out.put(header.xy_units);
-    out.put(header.z_units);
-    out.put(header.data_type);
-    out.put(header.coord_system);
-    out.put(header.coord_zone);
+    DtmHeader copy = header;
+    FieldCursor<std::uint8_t> cursor(bytes.data());
+    walk_fields(cursor, copy);
     return bytes;
 }
 
-namespace {
-
-bool store_header(platform::UniqueFile file, const DtmHeader& header) {
-    if (!file) {
-        return false;
-    }
-    const bool written = write_header_bytes(file.get(), header);
-    return platform::close_file(file) && written;
+DtmHeader parse_dtm_header(std::span<const std::uint8_t, DTM_HEADER_SIZE> bytes) {
+    DtmHeader header;
+    FieldCursor<const std::uint8_t> cursor(bytes.data());
+    walk_fields(cursor, header);
+    return header;
 }
 
-} // namespace
-
-int write_dtm_header(const std::string& path, const DtmHeader& header) {
-    return store_header(platform::create_output_stream(path), header) ? 0 : 1;
-}
-
-int rewrite_dtm_header(const std::string& path, const DtmHeader& header) {
-    return store_header(platform::open_write_stream(path, "rb+"), header) ? 0 : 1;
-}
-
-int put_dtm_header(std::FILE* stream, const DtmHeader& header) {
-    if (!write_header_bytes(stream, header)) {
-        return 0;
-    }
-    // A stream that cannot be positioned (a pipe) would take the cells at
-    // the wrong offset: that is a failure too.
-    return std::fseek(stream, static_cast<long>(DTM_DATA_OFFSET), SEEK_SET) == 0 ? 1 : 0;
-}
+} // namespace dtm

@@ -1,11 +1,13 @@
 // The DTM file: a 160-byte little-endian header, 40 reserved bytes, then the
-// cells column by column from byte 200.
+// cells column by column from byte 200, each column from south to north.
 #pragma once
 
 #include <array>
 #include <cstdint>
-#include <cstdio>
+#include <span>
 #include <string>
+
+namespace dtm {
 
 inline constexpr char DTM_SIGNATURE[] = "VORDA-PC BINARY .DTM";
 inline constexpr std::size_t DTM_HEADER_SIZE = 160;
@@ -49,19 +51,8 @@ struct DtmHeader {
 void set_dtm_signature(DtmHeader& header);
 void set_dtm_description(DtmHeader& header, const std::string& text);
 
-// The header as it stands in the file, field after field, little-endian.
+// The header as it stands in the file, field after field, and back.
 std::array<std::uint8_t, DTM_HEADER_SIZE> serialize_dtm_header(const DtmHeader& header);
+DtmHeader parse_dtm_header(std::span<const std::uint8_t, DTM_HEADER_SIZE> bytes);
 
-// Creates (or truncates) the file as the run's pending output and writes
-// the header. 0 on success, 1 on failure; an OutputGuard of the caller
-// commits or removes the file.
-int write_dtm_header(const std::string& path, const DtmHeader& header);
-
-// Overwrites bytes 0 to 159 of an existing file. 0 on success, 1 on failure.
-int rewrite_dtm_header(const std::string& path, const DtmHeader& header);
-
-// Writes the header at the stream's position (its start) and moves to
-// DTM_DATA_OFFSET; the reserved bytes read as zeros once a cell is written.
-// 1 on success, 0 when the header was not completely written (the stream
-// then stays where writing stopped) or the stream cannot be positioned.
-int put_dtm_header(std::FILE* stream, const DtmHeader& header);
+} // namespace dtm

@@ -1,91 +1,36 @@
 #include "dtmfile/dtm_reader.hpp"
 
 #include <algorithm>
-#include <bit>
 #include <cstring>
 #include <limits>
-#include <sys/stat.h>
 
+#include "cli/platform.hpp"
+#include "dtmfile/endian.hpp"
 #include "textscan/text_format.hpp"
 
-namespace {
+namespace dtm {
 
-template <typename Unsigned>
-Unsigned load_le(const std::uint8_t* bytes) {
-    Unsigned value = 0;
-    for (std::size_t i = 0; i < sizeof(Unsigned); ++i) {
-        value = static_cast<Unsigned>(value | Unsigned{bytes[i]} << (8 * i));
-    }
-    return value;
-}
-
-class FieldReader {
-  public:
-    explicit FieldReader(std::span<const std::uint8_t, DTM_HEADER_SIZE> bytes) : bytes_(bytes) {}
-
-    template <typename Unsigned>
-    Unsigned take_unsigned() {
-        const Unsigned value = load_le<Unsigned>(bytes_.data() + offset_);
-        offset_ += sizeof(Unsigned);
-        return value;
-    }
-    void take(std::int16_t& value) {
-        value = static_cast<std::int16_t>(take_unsigned<std::uint16_t>());
-    }
-    void take(std::int32_t& value) {
-        value = static_cast<std::int32_t>(take_unsigned<std::uint32_t>());
-    }
-    void take(float& value) { value = std::bit_cast<float>(take_unsigned<std::uint32_t>()); }
-    void take(double& value) { value = std::bit_cast<double>(take_unsigned<std::uint64_t>()); }
-    template <std::size_t N>
-    void take(std::array<char, N>& text) {
-        std::memcpy(text.data(), bytes_.data() + offset_, N);
-        offset_ += N;
-    }
-
-  private:
-    std::span<const std::uint8_t, DTM_HEADER_SIZE> bytes_;
-    std::size_t offset_ = 0;
-};
-
-} // namespace
-
-DtmHeader parse_dtm_header(std::span<const std::uint8_t, DTM_HEADER_SIZE> bytes) {
-    DtmHeader header;
-    FieldReader in(bytes);
-    in.take(header.signature);
-    in.take(header.description);
-    in.take(header.version);
-    in.take(header.x_origin);
-    in.take(header.y_origin);
-    in.take(header.z_min);
-    in.take(header.z_max);
-    in.take(header.rotation);
-    in.take(header.x_spacing);
-    in.take(header.y_spacing);
-    in.take(header.column_count);
-    in.take(header.row_count);
-    in.take(header.xy_units);
-    in.take(header.z_units);
-    in.take(header.data_type);
-    in.take(header.coord_system);
-    in.take(header.coord_zone);
-    return header;
-}
+using textscan::format_text;
 
 DtmReadStatus read_dtm_header(std::FILE* stream, DtmHeader& header, DtmFileFacts& facts) {
     facts = DtmFileFacts{};
-    struct stat info {};
-    if (std::fseek(stream, 0, SEEK_SET) != 0 || fstat(fileno(stream), &info) != 0) {
+    const auto size = platform::file_size(stream);
+    if (!size || !platform::seek(stream, 0)) {
         return DtmReadStatus::cannot_read;
     }
-    facts.file_size = static_cast<std::uint64_t>(std::max<off_t>(info.st_size, 0));
-
     std::array<std::uint8_t, DTM_DATA_OFFSET> bytes{};
     const std::size_t got = std::fread(bytes.data(), 1, bytes.size(), stream);
     if (std::ferror(stream)) {
         return DtmReadStatus::cannot_read;
     }
+    return check_dtm_header(std::span<const std::uint8_t>(bytes.data(), got), *size, header, facts);
+}
+
+DtmReadStatus check_dtm_header(std::span<const std::uint8_t> bytes, std::uint64_t file_size,
+                               DtmHeader& header, DtmFileFacts& facts) {
+    facts = DtmFileFacts{};
+    facts.file_size = file_size;
+    const std::size_t got = std::min(bytes.size(), DTM_DATA_OFFSET);
     constexpr std::size_t SIGNATURE_SIZE = sizeof DTM_SIGNATURE; // with its NUL
     const std::size_t compared = std::min(got, SIGNATURE_SIZE);
     if (std::memcmp(bytes.data(), DTM_SIGNATURE, compared) != 0 || got == 0) {
@@ -197,7 +142,7 @@ std::size_t DtmCellReader::read(std::span<double> cells) {
     }
     if (!positioned_) {
         positioned_ = true;
-        if (remaining_ > 0 && std::fseek(stream_, DTM_DATA_OFFSET, SEEK_SET) != 0) {
+        if (remaining_ > 0 && !platform::seek(stream_, DTM_DATA_OFFSET)) {
             failed_ = true;
             return 0;
         }
@@ -212,34 +157,38 @@ std::size_t DtmCellReader::read(std::span<double> cells) {
             failed_ = true;
             break;
         }
-        const std::uint8_t* in = bytes_.data();
-        double* out = cells.data() + done;
-        switch (data_type_) {
-        case DTM_INT16:
-            for (std::size_t i = 0; i < count; ++i) {
-                out[i] = static_cast<std::int16_t>(load_le<std::uint16_t>(in + 2 * i));
-            }
-            break;
-        case DTM_INT32:
-            for (std::size_t i = 0; i < count; ++i) {
-                out[i] = static_cast<std::int32_t>(load_le<std::uint32_t>(in + 4 * i));
-            }
-            break;
-        case DTM_FLOAT32:
-            for (std::size_t i = 0; i < count; ++i) {
-                out[i] = std::bit_cast<float>(load_le<std::uint32_t>(in + 4 * i));
-            }
-            break;
-        default:
-            for (std::size_t i = 0; i < count; ++i) {
-                out[i] = std::bit_cast<double>(load_le<std::uint64_t>(in + 8 * i));
-            }
-            break;
-        }
+        decode_cells(data_type_, bytes_.data(), count, cells.data() + done);
         done += count;
         remaining_ -= count;
     }
     return done;
+}
+
+void decode_cells(int data_type, const std::uint8_t* bytes, std::size_t count, double* cells) {
+    switch (data_type) {
+    case DTM_INT16:
+        for (std::size_t i = 0; i < count; ++i) {
+            cells[i] = load_le<std::int16_t>(bytes + 2 * i);
+        }
+        break;
+    case DTM_INT32:
+        for (std::size_t i = 0; i < count; ++i) {
+            cells[i] = load_le<std::int32_t>(bytes + 4 * i);
+        }
+        break;
+    case DTM_FLOAT32:
+        for (std::size_t i = 0; i < count; ++i) {
+            cells[i] = load_le<float>(bytes + 4 * i);
+        }
+        break;
+    case DTM_FLOAT64:
+        for (std::size_t i = 0; i < count; ++i) {
+            cells[i] = load_le<double>(bytes + 8 * i);
+        }
+        break;
+    default:
+        break;
+    }
 }
 
 DtmReadStatus read_dtm_file(const std::string& path, DtmFile& file) {
@@ -261,3 +210,5 @@ DtmReadStatus read_dtm_file(const std::string& path, DtmFile& file) {
     }
     return DtmReadStatus::ok;
 }
+
+} // namespace dtm

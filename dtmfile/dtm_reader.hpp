@@ -8,10 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "cli/platform.hpp"
 #include "dtmfile/dtm_header.hpp"
 
-enum class DtmReadStatus {
+namespace dtm {
+
+enum class [[nodiscard]] DtmReadStatus{
     ok,
     cannot_open,   // no such file, no permission, a directory
     cannot_read,   // a read error
@@ -32,9 +33,6 @@ struct DtmFileFacts {
     bool reserved_zero = true;       // bytes 160 to 199 are zero or absent
 };
 
-// The header fields from the 160 bytes at the start of a file.
-DtmHeader parse_dtm_header(std::span<const std::uint8_t, DTM_HEADER_SIZE> bytes);
-
 // Reads the header from the start of the stream and checks, in this order,
 // the signature, that the header is whole, the cell type code, the counts
 // and the file's length against them. The header is filled whenever it was
@@ -44,6 +42,12 @@ DtmReadStatus read_dtm_header(std::FILE* stream, DtmHeader& header, DtmFileFacts
 
 // The same on a named file.
 DtmReadStatus read_dtm_header(const std::string& path, DtmHeader& header, DtmFileFacts& facts);
+
+// The checks of read_dtm_header on the first bytes of a file (up to 200,
+// fewer when the file is shorter) and its length, for readers that bring
+// their own input.
+DtmReadStatus check_dtm_header(std::span<const std::uint8_t> bytes, std::uint64_t file_size,
+                               DtmHeader& header, DtmFileFacts& facts);
 
 // The sentence that tells a user what the status means, ending in the name.
 std::string dtm_read_message(DtmReadStatus status, const DtmHeader& header,
@@ -74,6 +78,9 @@ class DtmCellReader {
     std::vector<std::uint8_t> bytes_;
 };
 
+// `count` cells of the given type from their little-endian bytes, as float64.
+void decode_cells(int data_type, const std::uint8_t* bytes, std::size_t count, double* cells);
+
 // A whole DTM file in memory: for tests and small files.
 struct DtmFile {
     DtmHeader header;
@@ -89,3 +96,5 @@ struct DtmFile {
 // Reads and checks the header, then every cell. Anything but ok leaves the
 // cells empty.
 DtmReadStatus read_dtm_file(const std::string& path, DtmFile& file);
+
+} // namespace dtm

@@ -1,26 +1,31 @@
-// Unit codes and the feet/meters conversion factors.
+// Units of length and the feet/meters conversion, with the codes under
+// which each file format stores a unit.
 #pragma once
 
-#include <array>
 #include <cstdint>
+#include <optional>
 
-// Unit code stored in a DTM header: 0 feet, 1 meters.
-enum DtmUnit : std::int16_t { DTM_FEET = 0, DTM_METERS = 1 };
+namespace dtm {
 
-// Unit code of a USGS DEM header: 1 feet, 2 meters (the DtmUnit code + 1).
-enum DemUnit : std::int32_t { DEM_FEET = 1, DEM_METERS = 2 };
+enum class Unit { feet, meters };
 
 inline constexpr double FEET_TO_METERS = 0.3048;
 // The double nearest to 3.280839895, deliberately not 1 / 0.3048.
 inline constexpr double METERS_TO_FEET = 3.280839895;
 
-// Console names indexed by DtmUnit; both six characters wide.
-inline constexpr std::array<const char*, 2> DTM_UNIT_NAMES = {"FEET  ", "METERS"};
+// The unit code of a DTM header: 0 feet, 1 meters.
+std::int16_t dtm_unit_code(Unit unit);
+std::optional<Unit> unit_from_dtm_code(int code);
 
-// Factor that turns a value in `source` units into `destination` units
-// (both DtmUnit codes): 0.3048 feet to meters, 3.280839895 meters to feet,
-// 1.0 for any other pair.
-double unit_factor(int source, int destination);
+// The unit code of a USGS DEM header: 1 feet, 2 meters.
+std::int32_t dem_unit_code(Unit unit);
+std::optional<Unit> unit_from_dem_code(int code);
 
-// DTM_UNIT_NAMES entry of a DtmUnit code, or "?" for a code outside the table.
-const char* dtm_unit_name(int code);
+// Factor that turns a value in `source` units into `destination` units:
+// 0.3048 feet to meters, 3.280839895 meters to feet, exactly 1 otherwise.
+double unit_factor(Unit source, Unit destination);
+
+// The unit's name on the console, six characters wide: "FEET  " or "METERS".
+const char* unit_name(Unit unit);
+
+} // namespace dtm

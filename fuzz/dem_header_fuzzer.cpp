@@ -6,10 +6,12 @@
 #include "dem_import/dem_header.hpp"
 #include "textscan/text_reader.hpp"
 
+using namespace taverlin;
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    TextReader in(reinterpret_cast<const char*>(data), size);
+    textscan::TextReader in(reinterpret_cast<const char*>(data), size);
     DemHeader header;
-    if (read_dem_header(in, header) == 0) {
+    if (read_dem_header(in, header) == DemStatus::ok) {
         const std::string description = build_dem_description(header);
         const std::string report = format_header_report(header);
         if (description.size() > 64 || report.empty()) {

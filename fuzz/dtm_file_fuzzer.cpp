@@ -11,6 +11,9 @@
 #include "dtmfile/dtm_reader.hpp"
 #include "fuzz/fuzz_file.hpp"
 
+using namespace dtm;
+using namespace dtminfo;
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string path = fuzzing::scratch_folder().file("input.dtm");
     fuzzing::write_input(path, data, size);
@@ -49,7 +52,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     (void)describe_cells(header, convention, statistics.result());
     if (facts.cell_count > 0) {
-        write_png_file(fuzzing::scratch_folder().file("picture.png"), picture.render());
+        (void)write_png_file(fuzzing::scratch_folder().file("picture.png"), picture.render());
     }
     return 0;
 }

@@ -2,16 +2,16 @@
 // free-space check and the float32 cells.
 #pragma once
 
-#include <cstdio>
+#include <cstddef>
 #include <string>
 
 #include "dtmfile/dtm_header.hpp"
+#include "dtmfile/dtm_writer.hpp"
 #include "grid_import/grid_data.hpp"
 #include "grid_import/grid_header.hpp"
 #include "grid_import/grid_run_settings.hpp"
 
-// Written for every blank node (bits C6FFFE00).
-inline constexpr float DTM_BLANK_CELL = -32767.0f;
+namespace briskel {
 
 // Bytes a cell of the given type counts for in the free-space estimate
 // (float32 counts 6).
@@ -19,14 +19,24 @@ int estimated_cell_bytes(int data_type);
 
 void set_unit_factors(GrdRunSettings& settings);
 
-void fill_dtm_header(const GrdInfo& info, const GrdRunSettings& settings, DtmHeader& header);
+// The DTM header in BRISKEL's convention, from the grid's header scaled to
+// the DTM's units.
+dtm::DtmHeader fill_dtm_header(const GrdInfo& info, const GrdRunSettings& settings);
 
-// 1 when the volume of the destination's directory has room for the cells
-// as estimated plus the 200 header bytes, else 0. A volume whose free space
+// True when the volume of the destination's directory has room for the
+// cells as estimated plus the 200 header bytes. A volume whose free space
 // cannot be learned counts as having room.
-int check_disk_space(const DtmHeader& header, const std::string& dest_path);
+[[nodiscard]] bool has_disk_space(const dtm::DtmHeader& header, const std::string& dest_path);
 
-// Writes the cells column by column, each from the y_min row northward:
-// blank nodes as DTM_BLANK_CELL, others times z_factor rounded to float32.
-// False when a write failed.
-bool write_dtm_cells(const GrdGrid& grid, const GrdInfo& info, double z_factor, std::FILE* stream);
+// The cells of `count` nodes of one row: blank nodes (at or above the blank
+// value) as BRISKEL's void value, the others times z_factor rounded to
+// float32.
+void row_cells(const double* nodes, std::size_t count, double blank_value, double z_factor,
+               float* cells);
+
+// Hands the grid to the writer, row by row, for it to write column by
+// column.
+dtm::WriteStatus write_dtm_cells(const GrdGrid& grid, const GrdInfo& info, double z_factor,
+                                 dtm::DtmWriter& writer);
+
+} // namespace briskel

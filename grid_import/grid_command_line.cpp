@@ -7,6 +7,10 @@
 #include "cli/file_args.hpp"
 #include "cli/platform.hpp"
 
+namespace briskel {
+
+using cli::print_error;
+
 std::int32_t read_zone_number(const std::string& text) {
     std::size_t i = 0;
     while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r'))) {
@@ -29,14 +33,14 @@ std::int32_t read_zone_number(const std::string& text) {
 namespace {
 
 // The first character of a positional unit argument: F feet, M meters.
-bool read_source_unit(const std::string& word, int& unit) {
+bool read_source_unit(const std::string& word, dtm::Unit& unit) {
     const char first = word.empty() ? '\0' : word[0];
     if (first == 'F' || first == 'f') {
-        unit = DTM_FEET;
+        unit = dtm::Unit::feet;
         return true;
     }
     if (first == 'M' || first == 'm') {
-        unit = DTM_METERS;
+        unit = dtm::Unit::meters;
         return true;
     }
     return false;
@@ -44,12 +48,12 @@ bool read_source_unit(const std::string& word, int& unit) {
 
 // One option word; false when it is faulty or asks for the usage text.
 bool apply_option(std::string word, GrdRunSettings& settings) {
-    if (!is_option_word(word)) {
+    if (!cli::is_option_word(word)) {
         print_error("Bad command line");
         return false;
     }
-    int* unit_setting = nullptr;
-    switch (option_letter(word)) {
+    dtm::Unit* unit_setting = nullptr;
+    switch (cli::option_letter(word)) {
     case '?':
     case 'H':
     case 'h':
@@ -64,14 +68,14 @@ bool apply_option(std::string word, GrdRunSettings& settings) {
         break;
     case 'Q':
     case 'q':
-        quiet_mode = true;
+        cli::quiet_mode = true;
         return true;
     case 'S':
     case 's': {
         word = platform::to_upper_ascii(word);
         const char system = word.size() >= 3 ? word[2] : '\0';
         if (system != 'U' && system != 'S') {
-            report_bad_argument(word);
+            cli::report_bad_argument(word);
             return false;
         }
         settings.coord_system = system == 'U' ? 1 : 2;
@@ -82,54 +86,55 @@ bool apply_option(std::string word, GrdRunSettings& settings) {
         settings.coord_zone = read_zone_number(word.substr(2));
         return true;
     default:
-        report_bad_argument(word);
+        cli::report_bad_argument(word);
         return false;
     }
-    const auto unit = take_unit_option(word);
-    if (!unit) {
+    const auto letter = cli::take_unit_option(word);
+    if (!letter) {
         return false;
     }
-    *unit_setting = *unit == 'F' ? DTM_FEET : DTM_METERS;
+    *unit_setting = *letter == 'F' ? dtm::Unit::feet : dtm::Unit::meters;
     return true;
 }
 
 } // namespace
 
-int parse_command_line(std::vector<std::string> arguments, GrdRunSettings& settings) {
+cli::CommandLine parse_command_line(std::vector<std::string> arguments, GrdRunSettings& settings) {
     if (arguments.size() < 4) {
-        return 1;
+        return cli::CommandLine::show_usage;
     }
-    int result = 0;
-    settings.source_path = platform::to_lower_ascii(clean_file_argument(arguments[0]));
-    settings.dest_path = platform::to_lower_ascii(clean_file_argument(arguments[1]));
-    const bool source_fits = check_path_length(settings.source_path);
-    const bool dest_fits = check_path_length(settings.dest_path);
+    bool usable = true;
+    settings.source_path = platform::to_lower_ascii(cli::clean_file_argument(arguments[0]));
+    settings.dest_path = platform::to_lower_ascii(cli::clean_file_argument(arguments[1]));
+    const bool source_fits = cli::check_path_length(settings.source_path);
+    const bool dest_fits = cli::check_path_length(settings.dest_path);
     if (!source_fits || !dest_fits) {
-        result = 1;
+        usable = false;
     }
-    if (source_fits && !check_source_file(settings.source_path)) {
-        result = 1;
+    if (source_fits && !cli::check_source_file(settings.source_path)) {
+        usable = false;
     }
-    if (source_fits && dest_fits && !check_names_differ(settings.source_path, settings.dest_path)) {
-        result = 1;
+    if (source_fits && dest_fits &&
+        !cli::check_names_differ(settings.source_path, settings.dest_path)) {
+        usable = false;
     }
     if (!read_source_unit(arguments[2], settings.src_xy_units)) {
         print_error("Invalid units for planimetric measurements");
-        result = 1;
+        usable = false;
     }
     if (!read_source_unit(arguments[3], settings.src_z_units)) {
         print_error("Invalid units for elevations");
-        result = 1;
+        usable = false;
     }
     for (std::size_t i = 4; i < arguments.size(); ++i) {
         if (!apply_option(arguments[i], settings)) {
-            result = 1;
+            usable = false;
         }
     }
     if (dest_fits) {
-        warn_if_destination_exists(settings.dest_path);
+        cli::warn_if_destination_exists(settings.dest_path);
     }
-    return result;
+    return usable ? cli::CommandLine::run : cli::CommandLine::show_usage;
 }
 
 void print_usage() {
@@ -152,3 +157,5 @@ void print_usage() {
                stdout);
     platform::flush_console();
 }
+
+} // namespace briskel

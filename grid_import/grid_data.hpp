@@ -3,18 +3,18 @@
 #pragma once
 
 #include <cstdint>
-#include <cstdio>
 
 #include "cli/platform.hpp"
-#include "grid_import/grid_detect.hpp"
 #include "grid_import/grid_header.hpp"
+
+namespace briskel {
 
 // Room for the nodes, rows x columns row-major, in memory taken for them
 // alone; not cleared, every node is read before use.
 class GridNodes {
   public:
     // False when the memory cannot be had.
-    bool allocate(std::size_t count);
+    [[nodiscard]] bool allocate(std::size_t count);
     void reset() { memory_ = platform::LargeMemory(); }
     double* get() const { return static_cast<double*>(memory_.get()); }
     double& operator[](std::size_t i) const { return get()[i]; }
@@ -38,18 +38,10 @@ struct GrdGrid {
     }
 };
 
-// False when the rest of the source is too short to hold every node the
-// header announces (a float64 or float32 each in the binary layouts, at
-// least one character each in the ASCII one), so that a damaged header
-// cannot make the loader claim memory the file could never fill.
-bool source_holds_grid(GrdKind kind, const GrdInfo& info, std::FILE* stream);
-
 // Room for every node of the grid the header describes; false when the
 // memory cannot be had (nothing is then held).
-bool allocate_grid(const GrdInfo& info, GrdGrid& grid);
-
-// Fills the grid from where the header reader left the stream. 1 when every
-// node was read, 0 otherwise.
-int read_grid_data(GrdKind kind, GrdGrid& grid, std::FILE* stream);
+[[nodiscard]] bool allocate_grid(const GrdInfo& info, GrdGrid& grid);
 
 void free_grid(GrdGrid& grid);
+
+} // namespace briskel

@@ -1,73 +1,101 @@
 // Surfer 6 ASCII grids ("DSAA"): the word DSAA, the column and row counts,
 // the X, Y and Z limits, then the nodes row by row, all separated by white
-// space.
-#include <cctype>
+// space; everything read through one buffered reader.
+#include <cstring>
 
-#include "grid_import/surfer_readers.hpp"
+#include "grid_import/surfer_layout.hpp"
 #include "textscan/number_scan.hpp"
-#include "textscan/text_reader.hpp"
+
+namespace briskel {
 
 namespace {
 
-void skip_white_space(std::FILE* stream) {
-    int c = 0;
-    while ((c = std::fgetc(stream)) != EOF && std::isspace(c) != 0) {
-    }
-    if (c != EOF) {
-        std::ungetc(c, stream);
-    }
+using textscan::ScanStatus;
+using textscan::TextReader;
+
+bool is_space(int c) {
+    return c == ' ' || (c >= '\t' && c <= '\r');
 }
 
 // The first word, whatever its length, and the white space after it.
-bool skip_word(std::FILE* stream) {
-    skip_white_space(stream);
-    int c = 0;
+bool skip_word(TextReader& in) {
+    textscan::skip_space(in);
     std::size_t length = 0;
-    while ((c = std::fgetc(stream)) != EOF && std::isspace(c) == 0) {
+    int c = 0;
+    while ((c = in.get()) != TextReader::END && !is_space(c)) {
         ++length;
     }
-    if (c != EOF) {
-        std::ungetc(c, stream);
+    if (c != TextReader::END) {
+        in.unget();
     }
-    skip_white_space(stream);
+    textscan::skip_space(in);
     return length > 0;
 }
 
-bool read_limits(std::FILE* stream, double& low, double& high) {
-    return std::fscanf(stream, "%lf %lf ", &low, &high) == 2;
+// "%d %d ": the two counts and the white space after each.
+bool read_counts(TextReader& in, std::int32_t& columns, std::int32_t& rows) {
+    if (textscan::scan_integer(in, 0, columns) != ScanStatus::ok) {
+        return false;
+    }
+    textscan::skip_space(in);
+    if (textscan::scan_integer(in, 0, rows) != ScanStatus::ok) {
+        return false;
+    }
+    textscan::skip_space(in);
+    return true;
+}
+
+// "%lf %lf ": a low and a high limit.
+bool read_limits(TextReader& in, double& low, double& high) {
+    if (textscan::scan_double(in, low) != ScanStatus::ok) {
+        return false;
+    }
+    textscan::skip_space(in);
+    if (textscan::scan_double(in, high) != ScanStatus::ok) {
+        return false;
+    }
+    textscan::skip_space(in);
+    return true;
+}
+
+bool recognise(std::span<const unsigned char> first) {
+    return first.size() >= 8 && std::memcmp(first.data(), "DSAA", 4) == 0;
+}
+
+GridStatus read_header(GridSource& source, GrdInfo& info) {
+    if (!platform::seek(source.stream.get(), 0)) {
+        return GridStatus::cannot_read_header;
+    }
+    TextReader& in = source.text.emplace(source.stream.get());
+    double x_max = 0.0;
+    double y_max = 0.0;
+    if (!skip_word(in) || !read_counts(in, info.columns, info.rows) ||
+        !read_limits(in, info.x_min, x_max) || !read_limits(in, info.y_min, y_max) ||
+        !read_limits(in, info.z_min, info.z_max)) {
+        return GridStatus::cannot_read_header;
+    }
+    info.x_spacing = surfer6_spacing(info.x_min, x_max, info.columns);
+    info.y_spacing = surfer6_spacing(info.y_min, y_max, info.rows);
+    info.blank_value = GRD_V6_ASCII_BLANK_VALUE;
+    return GridStatus::ok;
+}
+
+GridStatus read_nodes(GridSource& source, GrdGrid& grid) {
+    // Each node as "%lf " reads it: the number, then any white space.
+    TextReader& in = *source.text;
+    const std::size_t total = grid.size();
+    for (std::size_t i = 0; i < total; ++i) {
+        if (textscan::scan_double(in, grid.nodes[i]) != ScanStatus::ok) {
+            return GridStatus::cannot_read_data;
+        }
+        textscan::skip_space(in);
+    }
+    return GridStatus::ok;
 }
 
 } // namespace
 
-int read_surfer6_ascii_header(std::FILE* stream, GrdInfo& info) {
-    if (!skip_word(stream)) {
-        return 0;
-    }
-    int columns = 0;
-    int rows = 0;
-    const bool counts = std::fscanf(stream, "%d %d ", &columns, &rows) == 2;
-    info.columns = columns;
-    info.rows = rows;
-    double x_max = 0.0;
-    double y_max = 0.0;
-    const bool limits = counts && read_limits(stream, info.x_min, x_max) &&
-                        read_limits(stream, info.y_min, y_max) &&
-                        read_limits(stream, info.z_min, info.z_max);
-    info.x_spacing = (x_max - info.x_min) / (static_cast<double>(info.columns) - 1.0);
-    info.y_spacing = (y_max - info.y_min) / (static_cast<double>(info.rows) - 1.0);
-    info.blank_value = GRD_V6_ASCII_BLANK_VALUE;
-    return limits ? 1 : 0;
-}
+const SurferLayout SURFER6_ASCII = {
+    "Surfer 6 ASCII (DSAA)", recognise, "rt", 1, read_header, read_nodes};
 
-int read_surfer6_ascii_data(std::FILE* stream, GrdGrid& grid) {
-    // Each node as "%lf " reads it: the number, then any white space.
-    TextReader in(stream);
-    const std::size_t total = grid.size();
-    for (std::size_t i = 0; i < total; ++i) {
-        if (scan_double(in, grid.nodes[i]) != SCAN_OK) {
-            return 0;
-        }
-        skip_space(in);
-    }
-    return 1;
-}
+} // namespace briskel

@@ -15,8 +15,8 @@ seconds=${1:-30}
 shift || true
 targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then
-    targets=(dem_header_fuzzer dem_profile_fuzzer surfer7_fuzzer surfer6_binary_fuzzer
-             surfer6_ascii_fuzzer number_scan_fuzzer dtm_file_fuzzer)
+    targets=(dem_header_fuzzer dem_profile_fuzzer surfer_grid_fuzzer number_scan_fuzzer
+             dtm_file_fuzzer)
 fi
 
 bash scripts/install-deps.sh fuzz

@@ -14,6 +14,7 @@
 namespace briskel_test {
 
 using namespace testing_support;
+using namespace dtm;
 
 inline RunResult briskel(const TempDir& dir, const std::vector<std::string>& arguments,
                          std::uint64_t file_size_limit = 0,

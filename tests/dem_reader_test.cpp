@@ -11,6 +11,9 @@
 #include "tests/support/test_files.hpp"
 
 using namespace testing_support;
+using namespace taverlin;
+using textscan::ScanStatus;
+using textscan::TextReader;
 
 namespace {
 
@@ -27,18 +30,19 @@ struct BytesReader {
 double read_double(const std::string& field) {
     double value = -99.0;
     BytesReader file(field);
-    EXPECT_EQ(read_dem_double(file.in, value), 1) << field;
+    EXPECT_EQ(read_dem_double(file.in, value), ScanStatus::ok) << field;
     return value;
 }
 
 int read_integer(const std::string& text) {
     std::int32_t value = -99;
     BytesReader file(text);
-    EXPECT_TRUE(read_dem_integer(file.in, value)) << text;
+    EXPECT_EQ(read_dem_integer(file.in, value), ScanStatus::ok) << text;
     return value;
 }
 
-long skip_from(const std::string& bytes, long position, int expected_result = 0) {
+long skip_from(const std::string& bytes, long position,
+               RecordStatus expected_result = RecordStatus::at_record) {
     BytesReader file(bytes, position);
     EXPECT_EQ(skip_to_next_record(file.in), expected_result);
     return file.in.tell();
@@ -65,14 +69,14 @@ TEST(DemFields, RealsReadWithDExponentsAndTheirQuirks) {
     EXPECT_EQ(read_double("   0.557815000000000d+06"), 0.557815);
     double value = 0.0;
     BytesReader blanks(std::string(24, ' '));
-    EXPECT_EQ(read_dem_double(blanks.in, value), 0);
+    EXPECT_NE(read_dem_double(blanks.in, value), ScanStatus::ok);
     BytesReader short_field("  0.5D+01");
-    EXPECT_EQ(read_dem_double(short_field.in, value), 0);
+    EXPECT_NE(read_dem_double(short_field.in, value), ScanStatus::ok);
     float resolution = 0.0f;
     BytesReader e12("0.150000E+040.300000E+02");
-    EXPECT_EQ(read_dem_float(e12.in, resolution), 1);
+    EXPECT_EQ(read_dem_float(e12.in, resolution), ScanStatus::ok);
     EXPECT_EQ(resolution, 1500.0f);
-    EXPECT_EQ(read_dem_float(e12.in, resolution), 1);
+    EXPECT_EQ(read_dem_float(e12.in, resolution), ScanStatus::ok);
     EXPECT_EQ(resolution, 30.0f);
 }
 
@@ -97,7 +101,7 @@ TEST(DemHeaderRecord, ReadsEveryFieldAndStopsAfterTheProfileCount) {
     dem.profile_columns = 120;
     BytesReader file(type_a_record(dem));
     DemHeader header;
-    ASSERT_EQ(read_dem_header(file.in, header), 0);
+    ASSERT_EQ(read_dem_header(file.in, header), DemStatus::ok);
     EXPECT_EQ(file.in.tell(), 864);
     EXPECT_EQ(std::string(header.name.data()), "SOME PLACE                    ");
     EXPECT_EQ(header.reference_zone, 17);
@@ -114,11 +118,11 @@ TEST(DemHeaderRecord, AnExact864ByteRecordReadsAndAShorterOneFails) {
     const std::string record = type_a_record(TestDem{});
     DemHeader header;
     BytesReader exact(record.substr(0, 864));
-    EXPECT_EQ(read_dem_header(exact.in, header), 0);
+    EXPECT_EQ(read_dem_header(exact.in, header), DemStatus::ok);
     BytesReader cut(record.substr(0, 850));
-    EXPECT_EQ(read_dem_header(cut.in, header), 1);
+    EXPECT_EQ(read_dem_header(cut.in, header), DemStatus::cannot_read_header);
     BytesReader tiny("SHORT");
-    EXPECT_EQ(read_dem_header(tiny.in, header), 1);
+    EXPECT_EQ(read_dem_header(tiny.in, header), DemStatus::cannot_read_header);
 }
 
 TEST(RecordAlignment, FixedRecordsStopOnTheNextBoundary) {
@@ -126,7 +130,7 @@ TEST(RecordAlignment, FixedRecordsStopOnTheNextBoundary) {
     EXPECT_EQ(skip_from(blanks, 864), 1024);
     EXPECT_EQ(skip_from(blanks, 1024), 2048);
     EXPECT_EQ(skip_from(blanks, 0), 1024);
-    skip_from(std::string(1000, ' '), 900, 1);
+    skip_from(std::string(1000, ' '), 900, RecordStatus::end_of_file);
 }
 
 TEST(RecordAlignment, LineEndsEndTheRecordEarly) {
@@ -153,26 +157,26 @@ TEST(Profiles, ElevationsCrossRecordsAndNegativeCountsFail) {
     }
     BytesReader file(type_b_records(built));
     DemProfile profile;
-    ASSERT_EQ(read_profile_header(file.in, profile), 0);
+    ASSERT_EQ(read_profile_header(file.in, profile), DemStatus::ok);
     EXPECT_EQ(file.in.tell(), 144);
     EXPECT_EQ(profile.elevation_count, 400);
-    ASSERT_EQ(read_profile_elevations(file.in, profile), 0);
+    ASSERT_EQ(read_profile_elevations(file.in, profile), DemStatus::ok);
     EXPECT_EQ(profile.elevations.front(), -200);
     EXPECT_EQ(profile.elevations.back(), 199);
 
     built.count_override = 0;
     built.elevations.clear();
     BytesReader negative(type_b_records(built));
-    ASSERT_EQ(read_profile_header(negative.in, profile), 0);
+    ASSERT_EQ(read_profile_header(negative.in, profile), DemStatus::ok);
     profile.elevation_count = -1;
-    EXPECT_EQ(read_profile_elevations(negative.in, profile), 1);
+    EXPECT_EQ(read_profile_elevations(negative.in, profile), DemStatus::cannot_read_profile);
 
     // A count far beyond what the file holds fails at the end of the data.
     built.count_override = 999999;
     built.elevations = {1, 2, 3};
     BytesReader claims_more(type_b_records(built));
-    ASSERT_EQ(read_profile_header(claims_more.in, profile), 0);
-    EXPECT_EQ(read_profile_elevations(claims_more.in, profile), 1);
+    ASSERT_EQ(read_profile_header(claims_more.in, profile), DemStatus::ok);
+    EXPECT_EQ(read_profile_elevations(claims_more.in, profile), DemStatus::cannot_read_profile);
 }
 
 TEST(Extent, WorkedExampleInEveryLayout) {
@@ -183,9 +187,7 @@ TEST(Extent, WorkedExampleInEveryLayout) {
         write_file(dir.file("w.dem"), build_dem(dem, layout, "\r\n"));
         DemHeader header;
         DemExtent extent;
-        int failed_profile = -1;
-        ASSERT_EQ(compute_dem_extent(dir.file("w.dem"), true, header, extent, failed_profile),
-                  DEM_OK);
+        ASSERT_TRUE(compute_dem_extent(dir.file("w.dem"), true, header, extent).ok());
         EXPECT_EQ(extent.x_min, 1000.0);
         EXPECT_EQ(extent.y_min, 2000.0);
         EXPECT_EQ(extent.x_spacing, 30.0);
@@ -200,28 +202,26 @@ TEST(Extent, FailuresAreReportedNotComputedFrom) {
     const std::string full = build_dem(dem);
     DemHeader header;
     DemExtent extent;
-    int failed_profile = 0;
+    const auto status_of = [&](const char* name) {
+        return compute_dem_extent(dir.file(name), true, header, extent).status;
+    };
 
     write_file(dir.file("cut.dem"), full.substr(0, 1024 * 6 + 500));
-    EXPECT_EQ(compute_dem_extent(dir.file("cut.dem"), true, header, extent, failed_profile),
-              DEM_CANNOT_READ_PROFILES);
-    EXPECT_EQ(failed_profile, 7);
+    const DemResult cut = compute_dem_extent(dir.file("cut.dem"), true, header, extent);
+    EXPECT_EQ(cut.status, DemStatus::cannot_read_profile);
+    EXPECT_EQ(cut.profile, 7);
 
-    EXPECT_EQ(compute_dem_extent(dir.file("none.dem"), true, header, extent, failed_profile),
-              DEM_CANNOT_OPEN_SOURCE);
+    EXPECT_EQ(status_of("none.dem"), DemStatus::cannot_read_header);
     write_file(dir.file("short.dem"), full.substr(0, 400));
-    EXPECT_EQ(compute_dem_extent(dir.file("short.dem"), true, header, extent, failed_profile),
-              DEM_CANNOT_READ_SOURCE);
+    EXPECT_EQ(status_of("short.dem"), DemStatus::cannot_read_header);
 
     for (const double resolution : {0.0, -30.0, HUGE_VAL}) {
         dem.y_resolution = resolution;
         write_file(dir.file("res.dem"), build_dem(dem));
-        EXPECT_EQ(compute_dem_extent(dir.file("res.dem"), true, header, extent, failed_profile),
-                  DEM_BAD_RESOLUTION);
+        EXPECT_EQ(status_of("res.dem"), DemStatus::bad_resolution);
     }
 
     TestDem empty;
     write_file(dir.file("empty.dem"), build_dem(empty));
-    EXPECT_EQ(compute_dem_extent(dir.file("empty.dem"), true, header, extent, failed_profile),
-              DEM_EXTENT_OUT_OF_RANGE);
+    EXPECT_EQ(status_of("empty.dem"), DemStatus::extent_too_large);
 }

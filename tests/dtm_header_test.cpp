@@ -1,14 +1,15 @@
 #include <gtest/gtest.h>
 
 #include <bit>
-#include <cstring>
 #include <sys/stat.h>
 
 #include "dtmfile/dtm_header.hpp"
+#include "dtmfile/dtm_writer.hpp"
 #include "dtmfile/units.hpp"
 #include "tests/support/test_files.hpp"
 
 using namespace testing_support;
+using namespace dtm;
 
 namespace {
 
@@ -67,60 +68,69 @@ TEST(DtmHeader, DescriptionKeepsSixtyBytesAndEndsWithNul) {
     EXPECT_EQ(bytes[81], 0);
 }
 
-TEST(DtmHeader, WriteCreatesA160ByteFileAndRewriteKeepsTheCells) {
+TEST(DtmWriter, HeaderFirstCellsFromByte200AndTheRangeWrittenAgain) {
     TempDir dir;
     const std::string path = dir.file("a.dtm");
-    DtmHeader header = sample_header();
-    ASSERT_EQ(write_dtm_header(path, header), 0);
+    {
+        DtmFileWriter writer(sample_header());
+        ASSERT_EQ(writer.create(path), WriteStatus::ok);
+        EXPECT_EQ(read_file(path).size(), 160u); // the header is out at once
+        EXPECT_EQ(writer.put(40000.0), -25536.0);
+        EXPECT_EQ(writer.put(-1.9), -1.0);
+        writer.set_elevation_range(1.0, 9.0);
+        ASSERT_EQ(writer.commit(), WriteStatus::ok);
+    }
+    const std::string bytes = read_file(path);
+    ASSERT_EQ(bytes.size(), 204u);
+    EXPECT_EQ(le_float64(bytes, 110), 9.0);
+    EXPECT_EQ(bytes.substr(160, 40), std::string(40, '\0'));
+    EXPECT_EQ(le_int16(bytes, 200), -25536);
+    EXPECT_EQ(le_int16(bytes, 202), -1);
+
+    // A grid without cells ends with its header; one not committed goes.
+    DtmHeader empty = sample_header();
+    empty.row_count = 0;
+    {
+        DtmFileWriter writer(empty);
+        ASSERT_EQ(writer.create(path), WriteStatus::ok);
+        ASSERT_EQ(writer.commit(), WriteStatus::ok);
+    }
     EXPECT_EQ(read_file(path).size(), 160u);
-
-    std::string with_cells = read_file(path) + std::string(40, '\0') + "CELLS";
-    write_file(path, with_cells);
-    header.z_max = 9.0;
-    ASSERT_EQ(rewrite_dtm_header(path, header), 0);
-    const std::string after = read_file(path);
-    ASSERT_EQ(after.size(), with_cells.size());
-    EXPECT_EQ(le_float64(after, 110), 9.0);
-    EXPECT_EQ(after.substr(160), with_cells.substr(160));
+    {
+        DtmFileWriter writer(sample_header());
+        ASSERT_EQ(writer.create(path), WriteStatus::ok);
+        writer.put(1.0);
+    }
+    EXPECT_FALSE(file_exists(path));
+    EXPECT_EQ(DtmFileWriter(sample_header()).create(dir.file("no/such/a.dtm")),
+              WriteStatus::cannot_create);
 }
 
-TEST(DtmHeader, RewriteOfAMissingFileFailsAndCreatesNothing) {
-    TempDir dir;
-    EXPECT_EQ(rewrite_dtm_header(dir.file("missing.dtm"), sample_header()), 1);
-    EXPECT_FALSE(file_exists(dir.file("missing.dtm")));
-}
-
-TEST(DtmHeader, FullDeviceFailsWithoutBeingRemoved) {
+TEST(DtmWriter, FullDeviceFailsWithoutBeingRemoved) {
     struct stat info {};
     if (::stat("/dev/full", &info) != 0) {
         GTEST_SKIP() << "no /dev/full";
     }
-    EXPECT_EQ(write_dtm_header("/dev/full", sample_header()), 1);
+    DtmFileWriter writer(sample_header());
+    EXPECT_EQ(writer.create("/dev/full"), WriteStatus::cannot_write);
     EXPECT_EQ(::stat("/dev/full", &info), 0);
     EXPECT_TRUE(S_ISCHR(info.st_mode));
 }
 
-TEST(DtmHeader, PutLeavesTheStreamAtTheFirstCell) {
-    TempDir dir;
-    const std::string path = dir.file("b.dtm");
-    std::FILE* stream = std::fopen(path.c_str(), "wb");
-    ASSERT_NE(stream, nullptr);
-    EXPECT_EQ(put_dtm_header(stream, sample_header()), 1);
-    std::fputc('C', stream);
-    std::fclose(stream);
-    const std::string bytes = read_file(path);
-    ASSERT_EQ(bytes.size(), 201u);
-    EXPECT_EQ(bytes.substr(160, 40), std::string(40, '\0'));
-    EXPECT_EQ(bytes[200], 'C');
-}
-
-TEST(Units, FactorsAreTheExactConstants) {
-    EXPECT_EQ(std::bit_cast<std::uint64_t>(unit_factor(DTM_FEET, DTM_METERS)), 0x3FD381D7DBF487FDu);
-    EXPECT_EQ(std::bit_cast<std::uint64_t>(unit_factor(DTM_METERS, DTM_FEET)), 0x400A3F28FCA37F21u);
-    EXPECT_EQ(unit_factor(DTM_FEET, DTM_FEET), 1.0);
-    EXPECT_EQ(unit_factor(DTM_METERS, DTM_METERS), 1.0);
-    EXPECT_EQ(304.8 * unit_factor(DTM_METERS, DTM_FEET), 999.999999996);
-    EXPECT_EQ(std::strlen(DTM_UNIT_NAMES[0]), 6u);
-    EXPECT_STREQ(DTM_UNIT_NAMES[0], "FEET  ");
-    EXPECT_STREQ(DTM_UNIT_NAMES[1], "METERS");
+TEST(Units, FactorsAreTheExactConstantsAndCodesDifferByFormat) {
+    const Unit feet = Unit::feet;
+    const Unit meters = Unit::meters;
+    EXPECT_EQ(std::bit_cast<std::uint64_t>(unit_factor(feet, meters)), 0x3FD381D7DBF487FDu);
+    EXPECT_EQ(std::bit_cast<std::uint64_t>(unit_factor(meters, feet)), 0x400A3F28FCA37F21u);
+    EXPECT_EQ(unit_factor(feet, feet), 1.0);
+    EXPECT_EQ(unit_factor(meters, meters), 1.0);
+    EXPECT_EQ(304.8 * unit_factor(meters, feet), 999.999999996);
+    EXPECT_STREQ(unit_name(feet), "FEET  ");
+    EXPECT_STREQ(unit_name(meters), "METERS");
+    EXPECT_EQ(dtm_unit_code(meters), 1);
+    EXPECT_EQ(dem_unit_code(meters), 2);
+    EXPECT_EQ(unit_from_dem_code(1), feet);
+    EXPECT_EQ(unit_from_dtm_code(1), meters);
+    EXPECT_EQ(unit_from_dem_code(3), std::nullopt); // arc-seconds
+    EXPECT_EQ(unit_from_dtm_code(2), std::nullopt);
 }

@@ -7,6 +7,9 @@
 #include "dtm_info/terrain_picture.hpp"
 #include "dtmfile/dtm_header.hpp"
 
+using namespace dtm;
+using namespace dtminfo;
+
 namespace {
 
 DtmHeader grid(std::int32_t columns, std::int32_t rows) {

@@ -12,6 +12,7 @@
 #include "tests/support/test_files.hpp"
 
 using namespace testing_support;
+using namespace dtm;
 
 namespace {
 

@@ -8,6 +8,7 @@
 #include "tests/support/test_files.hpp"
 
 using namespace testing_support;
+using namespace cli;
 
 TEST(FileArguments, CleaningDropsALeadingQuoteAndBlanksTheOthers) {
     EXPECT_EQ(clean_file_argument("\"my dem.dem\""), "my dem.dem ");
@@ -62,13 +63,12 @@ TEST(Platform, SameFileSeesThroughSpellingsAndLinks) {
     EXPECT_FALSE(platform::same_file(dir.file("a.dem"), dir.file("missing.dem")));
 }
 
-// Creates the file as the pending output and lets it fail: the guard
-// removes it unless `commit`.
+// Creates the file as the run's output and lets it go: removed unless
+// `commit`.
 void write_output(const std::string& path, bool commit = false) {
-    platform::OutputGuard output;
-    platform::UniqueFile stream = platform::create_output_stream(path);
-    if (commit) {
-        output.commit();
+    platform::OutputFile output;
+    if (output.create(path) && commit) {
+        EXPECT_TRUE(output.commit());
     }
 }
 
@@ -93,8 +93,8 @@ TEST(Platform, FailedOutputRemovalTakesOnlyTheRegularFileWritten) {
     EXPECT_TRUE(file_exists(dir.file("kept")));
     // A file put in the place of the one written is not the run's to remove.
     {
-        platform::OutputGuard output;
-        ASSERT_TRUE(platform::create_output_stream(dir.file("replaced")));
+        platform::OutputFile output;
+        ASSERT_TRUE(output.create(dir.file("replaced")));
         write_file(dir.file("other"), "y");
         std::filesystem::rename(dir.file("other"), dir.file("replaced"));
     }

@@ -6,11 +6,21 @@
 #include <limits>
 
 #include "cli/platform.hpp"
-#include "dtmfile/cell_writer.hpp"
+#include "dtmfile/conventions.hpp"
+#include "dtmfile/dtm_writer.hpp"
 #include "grid_import/dtm_output.hpp"
 #include "grid_import/grid_command_line.hpp"
 #include "grid_import/grid_data.hpp"
 #include "grid_import/grid_header.hpp"
+#include "grid_import/surfer7_reader.hpp"
+#include "grid_import/surfer_layout.hpp"
+#include "tests/support/test_files.hpp"
+
+using namespace dtm;
+using namespace briskel;
+using testing_support::StringSink;
+using testing_support::TempDir;
+using testing_support::write_file;
 
 namespace {
 
@@ -51,24 +61,28 @@ TEST(SurferSections, WalkSkipsSectionsBySizeAndOnlyForward) {
 TEST(SurferHeaders, BlankValueAndTagsAreTheFileBytes) {
     EXPECT_EQ(std::bit_cast<std::uint64_t>(GRD_V6_BLANK_VALUE), 0x47DFFFFDC0000000u);
     EXPECT_EQ(static_cast<double>(std::bit_cast<float>(0x7EFFFFEEu)), GRD_V6_BLANK_VALUE);
-    EXPECT_EQ(std::bit_cast<std::uint32_t>(DTM_BLANK_CELL), 0xC6FFFE00u);
+    const auto briskel_void = static_cast<float>(convention_of(Writer::briskel).void_value);
+    EXPECT_EQ(std::bit_cast<std::uint32_t>(briskel_void), 0xC6FFFE00u);
     EXPECT_EQ(GRD_TAG_DATA, 0x41544144);
 }
 
 TEST(SurferHeaders, AsciiCountsAreDecimal) {
-    auto file = stream_of("DSAA\n08 0016\n0 7\n10 40\n-1 1\n");
+    TempDir dir;
+    const auto header_of = [&](const std::string& text, GrdInfo& info) {
+        write_file(dir.file("g.grd"), text);
+        GridSource source;
+        return open_grid(SURFER6_ASCII, dir.file("g.grd"), source, info);
+    };
     GrdInfo info;
-    ASSERT_EQ(read_grid_header(GRD_V6_ASCII, file.get(), info), 1);
+    ASSERT_EQ(header_of("DSAA\n08 0016\n0 7\n10 40\n-1 1\n", info), GridStatus::ok);
     EXPECT_EQ(info.columns, 8);
     EXPECT_EQ(info.rows, 16);
     EXPECT_EQ(info.x_spacing, 1.0);
     EXPECT_EQ(info.y_spacing, 2.0);
-    auto single = stream_of("DSAA 1 1 5 5 0 3 0 1 ");
-    ASSERT_EQ(read_grid_header(GRD_V6_ASCII, single.get(), info), 1);
+    ASSERT_EQ(header_of("DSAA 1 1 5 5 0 3 0 1 ", info), GridStatus::ok);
     EXPECT_TRUE(std::isnan(info.x_spacing));
     EXPECT_TRUE(std::isinf(info.y_spacing));
-    auto negative = stream_of("DSAA -3 2 0 1 0 1 0 1 ");
-    EXPECT_EQ(read_grid_header(GRD_V6_ASCII, negative.get(), info), 0);
+    EXPECT_EQ(header_of("DSAA -3 2 0 1 0 1 0 1 ", info), GridStatus::cannot_read_header);
 }
 
 TEST(BriskelOptions, ZoneReadsLikeAtoiWithin32Bits) {
@@ -88,11 +102,11 @@ TEST(DiskSpace, EstimateCountsSixBytesAFloatCellIn64Bits) {
     header.data_type = DTM_FLOAT32;
     header.row_count = 1 << 30;
     header.column_count = 1 << 30; // 2^60 cells: no volume holds them
-    EXPECT_EQ(check_disk_space(header, "out.dtm"), 0);
+    EXPECT_FALSE(has_disk_space(header, "out.dtm"));
     header.row_count = 3;
     header.column_count = 4;
-    EXPECT_EQ(check_disk_space(header, "out.dtm"), 1);
-    EXPECT_EQ(check_disk_space(header, "no/such/folder/out.dtm"), 1);
+    EXPECT_TRUE(has_disk_space(header, "out.dtm"));
+    EXPECT_TRUE(has_disk_space(header, "no/such/folder/out.dtm"));
 }
 
 // Whatever the grid's shape, the cells come out column by column, each from
@@ -114,12 +128,16 @@ TEST(DtmCells, EveryShapeGivesTheColumnsInOrder) {
             grid.nodes[i] =
                 i % 97 == 5 ? ODD[(i / 97) % 5] : static_cast<double>(i) * 0.37 - 1000.0;
         }
-        platform::UniqueFile file(std::tmpfile());
-        ASSERT_TRUE(write_dtm_cells(grid, info, 0.3048, file.get()));
-        ASSERT_EQ(std::ftell(file.get()), static_cast<long>(4 * grid.size()));
-        std::rewind(file.get());
+        DtmHeader header;
+        header.data_type = DTM_FLOAT32;
+        DtmWriter writer(header);
+        StringSink sink;
+        ASSERT_EQ(writer.start(sink), WriteStatus::ok);
+        ASSERT_EQ(write_dtm_cells(grid, info, 0.3048, writer), WriteStatus::ok);
+        ASSERT_EQ(writer.finish(), WriteStatus::ok);
+        ASSERT_EQ(sink.bytes().size(), DTM_DATA_OFFSET + 4 * grid.size());
         std::vector<float> cells(grid.size());
-        ASSERT_EQ(std::fread(cells.data(), 4, cells.size(), file.get()), cells.size());
+        std::memcpy(cells.data(), sink.bytes().data() + DTM_DATA_OFFSET, 4 * cells.size());
         std::size_t wrong = 0;
         std::size_t k = 0;
         for (std::int32_t c = 0; c < columns; ++c) {

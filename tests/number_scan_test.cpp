@@ -15,6 +15,7 @@
 #include "textscan/text_reader.hpp"
 
 using namespace testing_support;
+using namespace textscan;
 
 namespace {
 

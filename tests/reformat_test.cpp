@@ -6,51 +6,60 @@
 #include "dem_import/dem_extent.hpp"
 #include "dem_import/dem_status.hpp"
 #include "dem_import/reformat.hpp"
+#include "dtmfile/dtm_writer.hpp"
 #include "dtmfile/units.hpp"
 #include "tests/support/dem_builder.hpp"
 #include "tests/support/test_files.hpp"
 
 using namespace testing_support;
+using namespace dtm;
+using namespace taverlin;
 
 TEST(CellValue, EachTypeConvertsAsItsCellStoresIt) {
-    EXPECT_EQ(dtm_cell_value(DTM_INT16, 40000.0), -25536.0);
-    EXPECT_EQ(dtm_cell_value(DTM_INT16, -0.3048), 0.0);
-    EXPECT_EQ(dtm_cell_value(DTM_INT16, -3.280839895), -3.0);
-    EXPECT_EQ(dtm_cell_value(DTM_INT16, 1234.99), 1234.0);
-    EXPECT_EQ(dtm_cell_value(DTM_INT32, 40000.7), 40000.0);
+    EXPECT_EQ(cell_value(DTM_INT16, 40000.0), -25536.0);
+    EXPECT_EQ(cell_value(DTM_INT16, -0.3048), 0.0);
+    EXPECT_EQ(cell_value(DTM_INT16, -3.280839895), -3.0);
+    EXPECT_EQ(cell_value(DTM_INT16, 1234.99), 1234.0);
+    EXPECT_EQ(cell_value(DTM_INT32, 40000.7), 40000.0);
     // Beyond 32 bits, and not-a-number, give the x86 integer indefinite value.
-    EXPECT_EQ(dtm_cell_value(DTM_INT32, 3e9), -2147483648.0);
-    EXPECT_EQ(dtm_cell_value(DTM_INT16, 3e9), 0.0);
-    EXPECT_EQ(dtm_cell_value(DTM_INT16, std::nan("")), 0.0);
-    EXPECT_EQ(dtm_cell_value(DTM_FLOAT32, 0.1), static_cast<double>(0.1f));
+    EXPECT_EQ(cell_value(DTM_INT32, 3e9), -2147483648.0);
+    EXPECT_EQ(cell_value(DTM_INT16, 3e9), 0.0);
+    EXPECT_EQ(cell_value(DTM_INT16, std::nan("")), 0.0);
+    EXPECT_EQ(cell_value(DTM_FLOAT32, 0.1), static_cast<double>(0.1f));
     // Halfway between the largest float and 2^128 rounds to infinity, just
     // below it to the largest float.
     constexpr double halfway = 0x1p128 - 0x1p103;
-    EXPECT_EQ(dtm_cell_value(DTM_FLOAT32, halfway), HUGE_VAL);
-    EXPECT_EQ(dtm_cell_value(DTM_FLOAT32, -halfway), -HUGE_VAL);
-    EXPECT_EQ(dtm_cell_value(DTM_FLOAT32, std::nextafter(halfway, 0.0)), 0x1.fffffep127);
-    EXPECT_EQ(dtm_cell_value(DTM_FLOAT64, 0.1), 0.1);
+    EXPECT_EQ(cell_value(DTM_FLOAT32, halfway), HUGE_VAL);
+    EXPECT_EQ(cell_value(DTM_FLOAT32, -halfway), -HUGE_VAL);
+    EXPECT_EQ(cell_value(DTM_FLOAT32, std::nextafter(halfway, 0.0)), 0x1.fffffep127);
+    EXPECT_EQ(cell_value(DTM_FLOAT64, 0.1), 0.1);
 }
 
 namespace {
 
-// Runs the reformatting pass for cells of `data_type` over a two-profile
-// DEM in meters and returns the cell bytes.
-std::string reformat_as(int data_type, double elevation_factor, DtmHeader& header) {
+// Runs the reformatting pass for cells of `data_type` over the DEM (by
+// default two profiles in meters) and returns the cell bytes; `header`
+// then holds the range found.
+std::string reformat_as(int data_type, double elevation_factor, DtmHeader& header,
+                        std::vector<TestProfile> profiles = {make_profile(0, 0, {5, -2, 0}),
+                                                             make_profile(30, 60, {7})}) {
     TempDir dir;
     TestDem dem;
-    dem.profiles = {make_profile(0, 0, {5, -2, 0}), make_profile(30, 60, {7})};
+    dem.profiles = std::move(profiles);
     write_file(dir.file("a.dem"), build_dem(dem));
     DemHeader dem_header;
     DemExtent extent;
-    int failed = 0;
-    EXPECT_EQ(compute_dem_extent(dir.file("a.dem"), true, dem_header, extent, failed), DEM_OK);
+    EXPECT_TRUE(compute_dem_extent(dir.file("a.dem"), true, dem_header, extent).ok());
     header.data_type = static_cast<std::int16_t>(data_type);
-    EXPECT_EQ(write_dtm_header(dir.file("a.dtm"), header), 0);
-    EXPECT_EQ(reformat_profiles(dir.file("a.dem"), dir.file("a.dtm"), extent, dem_header,
-                                elevation_factor, true, header, failed),
-              DEM_OK);
-    return read_file(dir.file("a.dtm")).substr(200);
+    DtmWriter writer(header);
+    StringSink sink;
+    EXPECT_EQ(writer.start(sink), WriteStatus::ok);
+    EXPECT_TRUE(
+        reformat_profiles(dir.file("a.dem"), extent, dem_header, elevation_factor, true, writer)
+            .ok());
+    EXPECT_EQ(writer.finish(), WriteStatus::ok);
+    header = writer.header();
+    return sink.bytes().substr(DTM_DATA_OFFSET);
 }
 
 } // namespace
@@ -83,18 +92,7 @@ TEST(Reformat, Float64AndInt32CellsUseTheirOwnWidths) {
 
 TEST(Reformat, NoPositiveCellLeavesTheStartValuesAsTheRange) {
     DtmHeader header;
-    TempDir dir;
-    TestDem dem;
-    dem.profiles = {make_profile(0, 0, {0, -5})};
-    write_file(dir.file("a.dem"), build_dem(dem));
-    DemHeader dem_header;
-    DemExtent extent;
-    int failed = 0;
-    ASSERT_EQ(compute_dem_extent(dir.file("a.dem"), true, dem_header, extent, failed), DEM_OK);
-    ASSERT_EQ(write_dtm_header(dir.file("a.dtm"), header), 0);
-    ASSERT_EQ(reformat_profiles(dir.file("a.dem"), dir.file("a.dtm"), extent, dem_header, 1.0, true,
-                                header, failed),
-              DEM_OK);
+    reformat_as(DTM_INT16, 1.0, header, {make_profile(0, 0, {0, -5})});
     EXPECT_EQ(header.z_min, std::numeric_limits<double>::max());
     EXPECT_EQ(header.z_max, 2.2250738585072014e-308);
 }

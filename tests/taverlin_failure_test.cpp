@@ -104,16 +104,22 @@ TEST(TaverlinFailure, WriteFailuresRemoveThePartialDtm) {
         expect_failure(taverlin(dir, {"a.dem", dest, "/S"}, {}, limit),
                        "Cannot write DTM file: " + dest, dir, dest);
     }
-    // The DTM is opened three times: to create it with its header, to write
-    // the cells and to store the elevation range in the header again.
-    for (int opening : {1, 2, 3}) {
+    // The DTM is written three times: the header, the cells, the header
+    // again with the elevation range; any of them may fail.
+    for (int write : {1, 2, 3}) {
         TempDir dir;
         write_file(dir.file("a.dem"), build_dem(small_dem()));
-        SCOPED_TRACE(opening);
+        SCOPED_TRACE(write);
         expect_failure(taverlin(dir, {"a.dem", "a.dtm", "/S"}, {}, 0,
-                                failing_open(FAIL_OPEN_LIBRARY, "a.dtm", opening)),
+                                failing_write(FAIL_OPEN_LIBRARY, "a.dtm", write)),
                        "Cannot write DTM file: a.dtm", dir);
     }
+    // An opening that gives a full device.
+    TempDir full;
+    write_file(full.file("a.dem"), build_dem(small_dem()));
+    expect_failure(taverlin(full, {"a.dem", "a.dtm", "/S"}, {}, 0,
+                            failing_open(FAIL_OPEN_LIBRARY, "a.dtm", 1)),
+                   "Cannot write DTM file: a.dtm", full);
     TempDir dir;
     write_file(dir.file("a.dem"), build_dem(small_dem()));
     std::filesystem::create_symlink("/dev/full", dir.file("a.dtm"));
@@ -156,8 +162,8 @@ TEST(TaverlinFailure, BatchLogsAFailedFileAndGoesOn) {
     EXPECT_FALSE(file_exists(dir.file("A.DTM")));
     EXPECT_EQ(read_file(dir.file("C.DTM")).size(), 202u);
 
-    // The header rewrite of C.DTM fails.
-    run = taverlin(dir, {"@list.txt", "/Q"}, {}, 0, failing_open(FAIL_OPEN_LIBRARY, "C.DTM", 3));
+    // The header of C.DTM, written again with the elevation range, fails.
+    run = taverlin(dir, {"@list.txt", "/Q"}, {}, 0, failing_write(FAIL_OPEN_LIBRARY, "C.DTM", 3));
     EXPECT_EQ(run.exit_status, 1);
     EXPECT_EQ(run.out, BANNER + error_line(cannot_read(2, "B.DEM")) +
                            error_line("Cannot write DTM file: C.DTM"));

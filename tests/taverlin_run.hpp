@@ -13,6 +13,7 @@
 namespace taverlin_test {
 
 using namespace testing_support;
+using namespace dtm;
 
 inline RunResult taverlin(const TempDir& dir, const std::vector<std::string>& arguments,
                           const std::string& input = {}, std::uint64_t file_size_limit = 0,

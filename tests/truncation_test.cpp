@@ -7,11 +7,15 @@
 #include "dem_import/dem_status.hpp"
 #include "grid_import/grid_data.hpp"
 #include "grid_import/grid_header.hpp"
+#include "grid_import/surfer_layout.hpp"
 #include "tests/support/dem_builder.hpp"
 #include "tests/support/grid_builder.hpp"
 #include "tests/support/test_files.hpp"
 
 using namespace testing_support;
+using namespace dtm;
+using namespace taverlin;
+using namespace briskel;
 
 namespace {
 
@@ -63,11 +67,10 @@ TEST(Truncation, DemFailsAtTheFirstProfileTheCutReaches) {
             write_file(path, dem.substr(0, cut));
             DemHeader header;
             DemExtent extent;
-            int failed = -1;
-            const int status = compute_dem_extent(path, true, header, extent, failed);
+            const DemResult result = compute_dem_extent(path, true, header, extent);
             SCOPED_TRACE("cut at " + std::to_string(cut) + (cut_short ? " (line ends)" : ""));
             if (cut < TYPE_A_FIELDS_END) {
-                ASSERT_EQ(status, DEM_CANNOT_READ_SOURCE);
+                ASSERT_EQ(result.status, DemStatus::cannot_read_header);
                 continue;
             }
             std::size_t readable = 0;
@@ -75,11 +78,11 @@ TEST(Truncation, DemFailsAtTheFirstProfileTheCutReaches) {
                 ++readable;
             }
             if (readable == ends.size()) {
-                ASSERT_EQ(status, DEM_OK);
+                ASSERT_EQ(result.status, DemStatus::ok);
                 ASSERT_EQ(extent.column_count, 3);
             } else {
-                ASSERT_EQ(status, DEM_CANNOT_READ_PROFILES);
-                ASSERT_EQ(failed, static_cast<int>(readable) + 1);
+                ASSERT_EQ(result.status, DemStatus::cannot_read_profile);
+                ASSERT_EQ(result.profile, static_cast<int>(readable) + 1);
             }
         }
     }
@@ -87,16 +90,15 @@ TEST(Truncation, DemFailsAtTheFirstProfileTheCutReaches) {
 
 enum class Loaded { NoHeader, NoData, Whole };
 
-Loaded load_grid(GrdKind kind, const std::string& path) {
-    platform::UniqueFile stream =
-        platform::open_read_stream(path, kind == GRD_V6_ASCII ? "rt" : "rb");
+Loaded load_grid(const SurferLayout& layout, const std::string& path) {
+    GridSource source;
     GrdInfo info;
-    if (!stream || read_grid_header(kind, stream.get(), info) == 0) {
+    if (open_grid(layout, path, source, info) != GridStatus::ok) {
         return Loaded::NoHeader;
     }
     GrdGrid grid;
-    if (!source_holds_grid(kind, info, stream.get()) || !allocate_grid(info, grid) ||
-        read_grid_data(kind, grid, stream.get()) == 0) {
+    if (!source_holds_grid(layout, info, source) || !allocate_grid(info, grid) ||
+        layout.read_nodes(source, grid) != GridStatus::ok) {
         return Loaded::NoData;
     }
     return Loaded::Whole;
@@ -107,18 +109,18 @@ TEST(Truncation, SurferGridsNeedTheirWholeHeaderAndEveryNode) {
     const std::string ascii = dsaa(g);
     const std::string ascii_header = dsaa_header(g);
     struct Layout {
-        GrdKind kind;
+        const SurferLayout& layout;
         std::string bytes;
         std::size_t header_from; // the shortest cut that keeps the header
         std::size_t whole_from;  // the shortest cut that keeps every node
     };
     const std::vector<Layout> layouts = {
         // DSRB section (12 bytes), GRID section header and body (8 + 72).
-        {GRD_V7_BINARY, dsrb(g), 12 + 8 + 72, dsrb(g).size()},
+        {SURFER7_BINARY, dsrb(g), 12 + 8 + 72, dsrb(g).size()},
         // Tag, two 16-bit counts, six float64 limits.
-        {GRD_V6_BINARY, dsbb(g), 4 + 4 + 48, dsbb(g).size()},
+        {SURFER6_BINARY, dsbb(g), 4 + 4 + 48, dsbb(g).size()},
         // A number cut short still reads as its first digits.
-        {GRD_V6_ASCII, ascii, last_number_readable_from(ascii_header),
+        {SURFER6_ASCII, ascii, last_number_readable_from(ascii_header),
          last_number_readable_from(ascii)},
     };
     TempDir dir;
@@ -129,8 +131,8 @@ TEST(Truncation, SurferGridsNeedTheirWholeHeaderAndEveryNode) {
             const Loaded expected = cut < layout.header_from  ? Loaded::NoHeader
                                     : cut < layout.whole_from ? Loaded::NoData
                                                               : Loaded::Whole;
-            ASSERT_EQ(load_grid(layout.kind, path), expected)
-                << "layout " << layout.kind << " cut at " << cut;
+            ASSERT_EQ(load_grid(layout.layout, path), expected)
+                << layout.layout.name << " cut at " << cut;
         }
     }
 }

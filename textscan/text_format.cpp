@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <vector>
 
+namespace textscan {
+
 std::string format_text(const char* format, ...) {
     va_list args;
     va_start(args, format);
@@ -20,3 +22,5 @@ std::string format_text(const char* format, ...) {
     va_end(args);
     return text;
 }
+
+} // namespace textscan

@@ -2,12 +2,14 @@
 
 #include <algorithm>
 #include <cstring>
-#include <sys/types.h>
+
+#include "cli/platform.hpp"
+
+namespace textscan {
 
 TextReader::TextReader(std::FILE* stream, std::size_t block_size)
     : stream_(stream), buffer_(std::max<std::size_t>(block_size, 16)) {
-    const off_t position = ftello(stream);
-    base_ = position < 0 ? 0 : static_cast<std::int64_t>(position);
+    base_ = static_cast<std::int64_t>(platform::tell(stream).value_or(0));
     begin_ = next_ = end_ = buffer_.data();
 }
 
@@ -47,7 +49,7 @@ bool TextReader::seek(std::int64_t offset) {
         return true;
     }
     if (stream_ == nullptr || offset < 0 ||
-        fseeko(stream_, static_cast<off_t>(offset), SEEK_SET) != 0) {
+        !platform::seek(stream_, static_cast<std::uint64_t>(offset))) {
         return false;
     }
     base_ = offset;
@@ -68,3 +70,5 @@ std::size_t TextReader::read(char* out, std::size_t count) {
     }
     return copied;
 }
+
+} // namespace textscan

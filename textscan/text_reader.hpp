@@ -8,6 +8,8 @@
 #include <cstdio>
 #include <vector>
 
+namespace textscan {
+
 class TextReader {
   public:
     static constexpr int END = -1; // what get() returns at the end of the input
@@ -60,3 +62,5 @@ class TextReader {
     const char* end_ = nullptr;
     std::int64_t base_ = 0;
 };
+
+} // namespace textscan

@@ -2,13 +2,17 @@
 // later, at the first write: the opening numbered FAIL_OPEN_NUMBER (from 1)
 // among those of a path ending in FAIL_OPEN_SUFFIX gets /dev/full instead,
 // so that everything written through it fails with "no space left".
-// Or to interrupt it while it writes: the fwrite call numbered
-// INTERRUPT_WRITE_NUMBER into a file ending in INTERRUPT_WRITE_SUFFIX writes
-// half its data, then the program receives the signal INTERRUPT_SIGNAL.
+// Or to make one of its writes fail: the fwrite call numbered
+// FAIL_WRITE_NUMBER into a file ending in FAIL_WRITE_SUFFIX writes nothing
+// and reports "no space left". Or to interrupt it while it writes: the
+// fwrite call numbered INTERRUPT_WRITE_NUMBER into a file ending in
+// INTERRUPT_WRITE_SUFFIX writes half its data, then the program receives
+// the signal INTERRUPT_SIGNAL.
 // Both entry points are defined here, so open must not be renamed open64.
 #undef _FILE_OFFSET_BITS
 
 #include <atomic>
+#include <cerrno>
 #include <csignal>
 #include <cstdarg>
 #include <cstdio>
@@ -47,6 +51,7 @@ int forward(const char* name, const char* path, int flags, mode_t mode) {
 }
 
 std::atomic<int> matching_writes{0};
+std::atomic<int> failing_writes{0};
 
 bool writes_to(std::FILE* stream, const char* suffix) {
     char link[64];
@@ -66,6 +71,13 @@ extern "C" std::size_t fwrite(const void* data, std::size_t size, std::size_t co
                               std::FILE* stream) {
     using WriteFunction = std::size_t (*)(const void*, std::size_t, std::size_t, std::FILE*);
     static const auto real_fwrite = reinterpret_cast<WriteFunction>(dlsym(RTLD_NEXT, "fwrite"));
+    const char* fail_suffix = std::getenv("FAIL_WRITE_SUFFIX");
+    const char* fail_number = std::getenv("FAIL_WRITE_NUMBER");
+    if (fail_suffix != nullptr && fail_number != nullptr && writes_to(stream, fail_suffix) &&
+        ++failing_writes == std::atoi(fail_number)) {
+        errno = ENOSPC;
+        return 0;
+    }
     const char* suffix = std::getenv("INTERRUPT_WRITE_SUFFIX");
     const char* number = std::getenv("INTERRUPT_WRITE_NUMBER");
     const char* signal_number = std::getenv("INTERRUPT_SIGNAL");

@@ -15,6 +15,8 @@ namespace testing_support {
 
 namespace {
 
+using textscan::TextReader;
+
 struct Closer {
     void operator()(std::FILE* file) const { std::fclose(file); }
 };
@@ -52,10 +54,12 @@ struct LibrarySide {
 
 struct ScannerSide {
     TextReader& in;
-    int integer(int width, std::int32_t& value) { return scan_integer(in, width, value); }
-    int real(double& value) { return scan_double(in, value); }
-    int real(float& value) { return scan_float(in, value); }
-    void space() { skip_space(in); }
+    int integer(int width, std::int32_t& value) {
+        return static_cast<int>(textscan::scan_integer(in, width, value));
+    }
+    int real(double& value) { return static_cast<int>(textscan::scan_double(in, value)); }
+    int real(float& value) { return static_cast<int>(textscan::scan_float(in, value)); }
+    void space() { textscan::skip_space(in); }
     long position() const { return static_cast<long>(in.tell()); }
 };
 
@@ -175,7 +179,7 @@ std::string compare_integer_runs_once(const std::string& bytes) {
     for (const std::size_t count : {converted, converted + 1, converted / 2}) {
         TextReader in(bytes.data(), bytes.size());
         std::vector<std::int32_t> values;
-        const int status = scan_integers(in, count, values);
+        const int status = static_cast<int>(textscan::scan_integers(in, count, values));
         const std::size_t read = std::min(count, converted);
         const int wanted_status = count <= converted ? 1 : failure;
         const long wanted_position = count == 0 ? 0 : positions[count - 1];
@@ -189,7 +193,7 @@ std::string compare_integer_runs_once(const std::string& bytes) {
             return out.str();
         }
         TextReader skipping(bytes.data(), bytes.size());
-        const int skipped = skip_integers(skipping, count);
+        const int skipped = static_cast<int>(textscan::skip_integers(skipping, count));
         if (skipped != wanted_status || skipping.tell() != wanted_position) {
             std::ostringstream out;
             out << "passing over " << count << " of " << converted << ": status " << skipped

@@ -1,5 +1,7 @@
 #include "tests/support/scanf_reference.hpp"
 
+namespace testing_support {
+
 int scanf_integer(std::FILE* stream, int width, std::int32_t& value) {
     char format[16] = "%d";
     if (width > 0) {
@@ -24,3 +26,5 @@ int scanf_float(std::FILE* stream, float& value) {
 void scanf_space(std::FILE* stream) {
     (void)std::fscanf(stream, " ");
 }
+
+} // namespace testing_support

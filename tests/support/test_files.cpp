@@ -182,6 +182,12 @@ std::vector<std::string> failing_open(const std::string& library, const std::str
                      {"FAIL_OPEN_SUFFIX=" + suffix, "FAIL_OPEN_NUMBER=" + std::to_string(number)});
 }
 
+std::vector<std::string> failing_write(const std::string& library, const std::string& suffix,
+                                       int number) {
+    return preloaded(
+        library, {"FAIL_WRITE_SUFFIX=" + suffix, "FAIL_WRITE_NUMBER=" + std::to_string(number)});
+}
+
 std::vector<std::string> interrupted_write(const std::string& library, const std::string& suffix,
                                            int number, int signal_number) {
     return preloaded(library, {"INTERRUPT_WRITE_SUFFIX=" + suffix,
@@ -214,34 +220,44 @@ std::string dtm_header_bytes(const ExpectedHeader& h) {
 
 namespace {
 
-std::uint64_t le_bits(const std::string& bytes, std::size_t offset, std::size_t size) {
-    if (offset + size > bytes.size()) {
+template <typename Value>
+Value le_field(const std::string& bytes, std::size_t offset) {
+    if (offset + sizeof(Value) > bytes.size()) {
         throw std::out_of_range("field beyond the end of the file");
     }
-    std::uint64_t bits = 0;
-    for (std::size_t i = 0; i < size; ++i) {
-        bits |= static_cast<std::uint64_t>(static_cast<unsigned char>(bytes[offset + i]))
-                << (8 * i);
-    }
-    return bits;
+    return dtm::load_le<Value>(bytes.data() + offset);
 }
 
 } // namespace
 
 std::int16_t le_int16(const std::string& bytes, std::size_t offset) {
-    return static_cast<std::int16_t>(le_bits(bytes, offset, 2));
+    return le_field<std::int16_t>(bytes, offset);
 }
 
 std::int32_t le_int32(const std::string& bytes, std::size_t offset) {
-    return static_cast<std::int32_t>(le_bits(bytes, offset, 4));
+    return le_field<std::int32_t>(bytes, offset);
 }
 
 float le_float32(const std::string& bytes, std::size_t offset) {
-    return std::bit_cast<float>(static_cast<std::uint32_t>(le_bits(bytes, offset, 4)));
+    return le_field<float>(bytes, offset);
 }
 
 double le_float64(const std::string& bytes, std::size_t offset) {
-    return std::bit_cast<double>(le_bits(bytes, offset, 8));
+    return le_field<double>(bytes, offset);
+}
+
+bool StringSink::write(const void* data, std::size_t size) {
+    if (bytes_.size() < position_ + size) {
+        bytes_.resize(position_ + size, '\0');
+    }
+    bytes_.replace(position_, size, static_cast<const char*>(data), size);
+    position_ += size;
+    return true;
+}
+
+bool StringSink::seek(std::uint64_t offset) {
+    position_ = static_cast<std::size_t>(offset);
+    return true;
 }
 
 } // namespace testing_support

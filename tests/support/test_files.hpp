@@ -2,14 +2,13 @@
 // program in a folder with its standard input and output captured.
 #pragma once
 
-#include <algorithm>
-#include <bit>
 #include <cstdint>
-#include <cstring>
 #include <string>
 #include <vector>
 
 #include "dtmfile/dtm_header.hpp"
+#include "dtmfile/dtm_writer.hpp"
+#include "dtmfile/endian.hpp"
 
 namespace testing_support {
 
@@ -56,6 +55,11 @@ std::vector<std::string> failing_open(const std::string& library, const std::str
                                       int number);
 
 // The settings under which the program's fwrite call number `number` into a
+// file whose name ends in `suffix` fails. Needs the same preloaded library.
+std::vector<std::string> failing_write(const std::string& library, const std::string& suffix,
+                                       int number);
+
+// The settings under which the program's fwrite call number `number` into a
 // file whose name ends in `suffix` writes half its data, then the program
 // receives `signal_number`. Needs the same preloaded library.
 std::vector<std::string> interrupted_write(const std::string& library, const std::string& suffix,
@@ -80,26 +84,38 @@ std::string dtm_header_bytes(const ExpectedHeader& header);
 // Appends the value's bytes, least significant first.
 template <typename Value>
 void append_le(std::string& out, Value value) {
-    unsigned char raw[sizeof value];
-    std::memcpy(raw, &value, sizeof value);
-    if constexpr (std::endian::native == std::endian::big) {
-        std::reverse(std::begin(raw), std::end(raw));
-    }
-    out.append(reinterpret_cast<const char*>(raw), sizeof value);
+    char raw[sizeof value];
+    dtm::store_le(raw, value);
+    out.append(raw, sizeof value);
 }
 
 // A DTM file: the header as the library serialises it, the 40 zero
 // reserved bytes, then the cells in file order.
 template <typename Cell>
-std::string dtm_file(const DtmHeader& header, const std::vector<Cell>& cells) {
-    const auto bytes = serialize_dtm_header(header);
+std::string dtm_file(const dtm::DtmHeader& header, const std::vector<Cell>& cells) {
+    const auto bytes = dtm::serialize_dtm_header(header);
     std::string out(bytes.begin(), bytes.end());
-    out.append(DTM_DATA_OFFSET - DTM_HEADER_SIZE, '\0');
+    out.append(dtm::DTM_DATA_OFFSET - dtm::DTM_HEADER_SIZE, '\0');
     for (const Cell cell : cells) {
         append_le(out, cell);
     }
     return out;
 }
+
+// What a DTM writer writes, kept in memory: the bytes at the offsets they
+// were written to.
+class StringSink : public dtm::ByteSink {
+  public:
+    bool write(const void* data, std::size_t size) override;
+    bool seek(std::uint64_t offset) override;
+    bool flush() override { return true; }
+
+    const std::string& bytes() const { return bytes_; }
+
+  private:
+    std::string bytes_;
+    std::size_t position_ = 0;
+};
 
 // Little-endian field readers for checking output bytes.
 std::int16_t le_int16(const std::string& bytes, std::size_t offset);

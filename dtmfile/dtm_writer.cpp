@@ -1,0 +1,128 @@
+#include "dtmfile/dtm_writer.hpp"
+
+#include <cstdio>
+
+#include "textscan/text_format.hpp"
+
+namespace dtm {
+
+using textscan::format_text;
+
+std::string write_message(WriteStatus status, const std::string& path) {
+    switch (status) {
+    case WriteStatus::ok:
+        return format_text("DTM file written: %s", path.c_str());
+    case WriteStatus::cannot_create:
+        return format_text("Cannot create DTM file: %s", path.c_str());
+    case WriteStatus::cannot_write:
+        break;
+    }
+    return format_text("Cannot write DTM file: %s", path.c_str());
+}
+
+namespace {
+
+std::int32_t truncate_to_int32(double x) {
+    if (!(x > -2147483649.0 && x < 2147483648.0)) {
+        return std::numeric_limits<std::int32_t>::min();
+    }
+    return static_cast<std::int32_t>(x);
+}
+
+} // namespace
+
+double cell_value(int data_type, double x) {
+    switch (data_type) {
+    case DTM_INT16:
+        return static_cast<double>(static_cast<std::int16_t>(truncate_to_int32(x)));
+    case DTM_INT32:
+        return static_cast<double>(truncate_to_int32(x));
+    case DTM_FLOAT32:
+        return static_cast<double>(to_float32(x));
+    default:
+        return x;
+    }
+}
+
+DtmWriter::DtmWriter(const DtmHeader& header)
+    : header_(header), data_type_(header.data_type), buffer_(CELL_BUFFER_BYTES) {}
+
+WriteStatus DtmWriter::start(ByteSink& sink) {
+    sink_ = &sink;
+    const auto bytes = serialize_dtm_header(header_);
+    // The cells start after the reserved bytes; moving there does not
+    // lengthen the file, so a grid without cells ends with its header.
+    if (!sink.write(bytes.data(), bytes.size()) || !sink.flush() || !sink.seek(DTM_DATA_OFFSET)) {
+        failed_ = true;
+        return WriteStatus::cannot_write;
+    }
+    return WriteStatus::ok;
+}
+
+bool DtmWriter::flush_cells() {
+    if (used_ != 0 && !failed_) {
+        failed_ = !sink_->write(buffer_.data(), used_);
+    }
+    used_ = 0;
+    return !failed_;
+}
+
+void DtmWriter::set_elevation_range(double z_min, double z_max) {
+    header_.z_min = z_min;
+    header_.z_max = z_max;
+    range_set_ = true;
+}
+
+WriteStatus DtmWriter::flush() {
+    if (sink_ == nullptr || !flush_cells() || !sink_->flush()) {
+        failed_ = true;
+        return WriteStatus::cannot_write;
+    }
+    return WriteStatus::ok;
+}
+
+WriteStatus DtmWriter::finish() {
+    if (sink_ == nullptr || !flush_cells()) {
+        return WriteStatus::cannot_write;
+    }
+    if (range_set_) {
+        const auto bytes = serialize_dtm_header(header_);
+        if (!sink_->seek(0) || !sink_->write(bytes.data(), bytes.size())) {
+            failed_ = true;
+            return WriteStatus::cannot_write;
+        }
+    }
+    if (!sink_->flush()) {
+        failed_ = true;
+        return WriteStatus::cannot_write;
+    }
+    return WriteStatus::ok;
+}
+
+bool DtmFileWriter::FileSink::write(const void* data, std::size_t size) {
+    return std::fwrite(data, 1, size, file.stream()) == size;
+}
+
+bool DtmFileWriter::FileSink::seek(std::uint64_t offset) {
+    return platform::seek(file.stream(), offset);
+}
+
+bool DtmFileWriter::FileSink::flush() {
+    return std::fflush(file.stream()) == 0;
+}
+
+WriteStatus DtmFileWriter::create(const std::string& path) {
+    if (!sink_.file.create(path)) {
+        return WriteStatus::cannot_create;
+    }
+    return start(sink_);
+}
+
+WriteStatus DtmFileWriter::commit() {
+    if (finish() != WriteStatus::ok || !sink_.file.commit()) {
+        return WriteStatus::cannot_write;
+    }
+    return WriteStatus::ok;
+}
+
+} // namespace dtm

@@ -1,0 +1,213 @@
+// The one writer of DTM files. The header goes out first and at once, then
+// the cells in file order (column by column, each from south to north)
+// through one encoder: the value each cell type stores (truncation and
+// 16-bit wrap, IEEE rounding to float32) in little-endian bytes. Row-major
+// sources hand over their rows and the writer turns them into columns.
+// When the elevation range is known only at the end, the header is written
+// again with it.
+#pragma once
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <string>
+#include <vector>
+
+#include "cli/platform.hpp"
+#include "dtmfile/dtm_header.hpp"
+#include "dtmfile/endian.hpp"
+
+namespace dtm {
+
+enum class [[nodiscard]] WriteStatus{
+    ok,
+    cannot_create, // the file cannot be opened for writing
+    cannot_write,  // a write, a flush or the close failed
+};
+
+// One sentence for the status, ending in the name.
+std::string write_message(WriteStatus status, const std::string& path);
+
+// x rounded to float32 as IEEE 754 rounds it: values beyond the float32
+// range become the largest float or infinity instead of being undefined.
+inline float to_float32(double x) {
+    constexpr double largest = std::numeric_limits<float>::max();
+    // Halfway between the largest float and 2^128: from here on, round to
+    // nearest gives infinity.
+    constexpr double overflow = 340282356779733661637539395458142568448.0;
+    const double magnitude = std::fabs(x);
+    if (magnitude <= largest || std::isnan(x)) [[likely]] {
+        return static_cast<float>(x);
+    }
+    const float limit = magnitude < overflow ? std::numeric_limits<float>::max()
+                                             : std::numeric_limits<float>::infinity();
+    return x < 0 ? -limit : limit;
+}
+
+// The value a cell of the given type stores for x, as a float64: x
+// truncated toward zero to 32 bits (an x beyond them, or not a number,
+// gives -2^31 as the x86 conversion does), of which int16 cells keep the
+// low 16 bits; x rounded to float32; x itself for float64 and unknown types.
+double cell_value(int data_type, double x);
+
+// Where a writer's bytes go: a file, or anything else that writes in order
+// and can move to an absolute offset.
+class ByteSink {
+  public:
+    virtual ~ByteSink() = default;
+    [[nodiscard]] virtual bool write(const void* data, std::size_t size) = 0;
+    [[nodiscard]] virtual bool seek(std::uint64_t offset) = 0;
+    [[nodiscard]] virtual bool flush() = 0;
+};
+
+class DtmWriter {
+  public:
+    explicit DtmWriter(const DtmHeader& header);
+    DtmWriter(const DtmWriter&) = delete;
+    DtmWriter& operator=(const DtmWriter&) = delete;
+
+    // Writes the header into the sink and has it reach its destination at
+    // once, then stands at the first cell (byte 200).
+    WriteStatus start(ByteSink& sink);
+
+    // Appends the next cell in file order and returns the value stored. A
+    // cell type the writer does not know stores nothing.
+    double put(double x) {
+        const double stored = cell_value(data_type_, x);
+        switch (data_type_) {
+        case DTM_INT16:
+            append(static_cast<std::int16_t>(stored));
+            break;
+        case DTM_INT32:
+            append(static_cast<std::int32_t>(stored));
+            break;
+        case DTM_FLOAT32:
+            append(static_cast<float>(stored));
+            break;
+        case DTM_FLOAT64:
+            append(stored);
+            break;
+        default:
+            break;
+        }
+        return stored;
+    }
+
+    // Writes a grid held row by row (row 0 the southern one) column by
+    // column. row_cells(row, first_column, count, out) puts the cells of
+    // `count` columns of one row into `out`, as `Cell` values (the C++ type
+    // of the file's cell type). Bands of columns are gathered in a buffer of
+    // a few megabytes and written in one piece each.
+    template <typename Cell, typename RowCells>
+    WriteStatus put_rows_as_columns(std::size_t rows, std::size_t columns, RowCells&& row_cells);
+
+    // True once a write has failed; the cells put after it go nowhere.
+    bool failed() const { return failed_; }
+
+    // Writes out the cells held and has them reach their destination.
+    WriteStatus flush();
+
+    // The range stored in the header when finish() writes it again.
+    void set_elevation_range(double z_min, double z_max);
+
+    // Writes out the cells still held and, when the range was set, the
+    // header again; then flushes.
+    WriteStatus finish();
+
+    const DtmHeader& header() const { return header_; }
+
+  private:
+    static constexpr std::size_t CELL_BUFFER_BYTES = std::size_t{1} << 20;
+    static constexpr std::size_t TRANSPOSE_CELLS = std::size_t{1} << 20;
+    static constexpr std::size_t BAND_COLUMNS = 64;
+
+    template <typename Value>
+    void append(Value value) {
+        store_le(buffer_.data() + used_, value);
+        used_ += sizeof value;
+        if (used_ + sizeof(double) > buffer_.size()) {
+            flush_cells();
+        }
+    }
+    bool flush_cells();
+
+    DtmHeader header_;
+    int data_type_;
+    ByteSink* sink_ = nullptr;
+    std::vector<unsigned char> buffer_;
+    std::size_t used_ = 0;
+    bool failed_ = false;
+    bool range_set_ = false;
+};
+
+template <typename Cell, typename RowCells>
+WriteStatus DtmWriter::put_rows_as_columns(std::size_t rows, std::size_t columns,
+                                           RowCells&& row_cells) {
+    if (!flush_cells()) {
+        return WriteStatus::cannot_write;
+    }
+    if (rows == 0 || columns == 0) {
+        return WriteStatus::ok; // no rows: a billion empty columns are not walked
+    }
+    const std::size_t band = std::clamp<std::size_t>(TRANSPOSE_CELLS / rows, 1, BAND_COLUMNS);
+    const std::size_t held = std::min(rows * columns, TRANSPOSE_CELLS);
+    std::vector<unsigned char> cells(held * sizeof(Cell));
+    Cell converted[BAND_COLUMNS];
+    if (band == 1) {
+        // Columns longer than the buffer: each in pieces of whole rows.
+        for (std::size_t c = 0; c < columns; ++c) {
+            for (std::size_t r0 = 0; r0 < rows; r0 += held) {
+                const std::size_t count = std::min(held, rows - r0);
+                for (std::size_t i = 0; i < count; ++i) {
+                    row_cells(r0 + i, c, std::size_t{1}, converted);
+                    store_le(cells.data() + i * sizeof(Cell), converted[0]);
+                }
+                if (!sink_->write(cells.data(), count * sizeof(Cell))) {
+                    failed_ = true;
+                    return WriteStatus::cannot_write;
+                }
+            }
+        }
+        return WriteStatus::ok;
+    }
+    for (std::size_t c0 = 0; c0 < columns; c0 += band) {
+        const std::size_t width = std::min(band, columns - c0);
+        // Each row's part of the band in one go, then spread over the
+        // band's columns.
+        for (std::size_t r = 0; r < rows; ++r) {
+            row_cells(r, c0, width, converted);
+            for (std::size_t k = 0; k < width; ++k) {
+                store_le(cells.data() + (k * rows + r) * sizeof(Cell), converted[k]);
+            }
+        }
+        if (!sink_->write(cells.data(), width * rows * sizeof(Cell))) {
+            failed_ = true;
+            return WriteStatus::cannot_write;
+        }
+    }
+    return WriteStatus::ok;
+}
+
+// A DTM file on disk, written once: create() makes it the run's pending
+// output (see platform::OutputFile) and writes the header; commit() finishes
+// it and keeps it. A file not committed is removed.
+class DtmFileWriter : public DtmWriter {
+  public:
+    explicit DtmFileWriter(const DtmHeader& header) : DtmWriter(header) {}
+
+    WriteStatus create(const std::string& path);
+    WriteStatus commit();
+
+  private:
+    class FileSink : public ByteSink {
+      public:
+        platform::OutputFile file;
+        bool write(const void* data, std::size_t size) override;
+        bool seek(std::uint64_t offset) override;
+        bool flush() override;
+    };
+    FileSink sink_;
+};
+
+} // namespace dtm

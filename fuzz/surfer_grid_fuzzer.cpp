@@ -1,0 +1,44 @@
+// Surfer grids on arbitrary bytes, through every layout of the descriptor
+// table in turn (detection runs too, on the same bytes): the header, the
+// size check against the file, allocation, the nodes and the DTM cells.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "dtmfile/dtm_writer.hpp"
+#include "fuzz/fuzz_file.hpp"
+#include "grid_import/dtm_output.hpp"
+#include "grid_import/grid_data.hpp"
+#include "grid_import/grid_run_settings.hpp"
+#include "grid_import/surfer_layout.hpp"
+#include "tests/support/test_files.hpp"
+
+using namespace briskel;
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string source = fuzzing::scratch_folder().file("input.grd");
+    fuzzing::write_input(source, data, size);
+    (void)detect_layout(source);
+    GrdRunSettings settings;
+    settings.src_z_units = dtm::Unit::meters; // a factor other than 1 on every node
+    set_unit_factors(settings);
+    for (const SurferLayout* layout : surfer_layouts()) {
+        GridSource input;
+        GrdInfo info;
+        if (open_grid(*layout, source, input, info) != GridStatus::ok) {
+            continue;
+        }
+        const dtm::DtmHeader header = fill_dtm_header(info, settings);
+        GrdGrid grid;
+        if (!source_holds_grid(*layout, info, input) || !allocate_grid(info, grid) ||
+            layout->read_nodes(input, grid) != GridStatus::ok) {
+            continue;
+        }
+        dtm::DtmWriter writer(header);
+        testing_support::StringSink sink;
+        if (writer.start(sink) == dtm::WriteStatus::ok) {
+            (void)write_dtm_cells(grid, info, settings.z_factor, writer);
+        }
+    }
+    return 0;
+}
