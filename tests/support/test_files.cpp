@@ -51,9 +51,77 @@ bool file_exists(const std::string& path) {
     return std::filesystem::exists(std::filesystem::symlink_status(path, ignored));
 }
 
+namespace {
+
+// With TERRAIN_RECORD_RUNS naming a folder, each run is kept there before it
+// starts, so that scripts/compare-builds.py can replay it with two builds: a
+// new subfolder holding "files", a copy of the working folder (symbolic links
+// kept as links, pipes and devices only listed), "stdin", the standard input,
+// and last "manifest", entries of the form "key size\nvalue\n".
+void record_run(const std::string& program, const std::vector<std::string>& arguments,
+                const std::string& directory, const std::string& input,
+                std::uint64_t file_size_limit, const std::vector<std::string>& environment) {
+    namespace fs = std::filesystem;
+    const char* root = std::getenv("TERRAIN_RECORD_RUNS");
+    if (root == nullptr || *root == '\0') {
+        return;
+    }
+    static int counter = 0;
+    std::error_code error;
+    fs::create_directories(root, error);
+    fs::path run;
+    do { // two test processes in parallel, and a process id may come again
+        run = fs::path(root) / (std::to_string(::getpid()) + "-" + std::to_string(++counter));
+    } while (!fs::create_directory(run, error) && !error);
+    if (error || !fs::create_directory(run / "files", error)) {
+        return;
+    }
+    std::string manifest;
+    const auto entry = [&manifest](const std::string& key, const std::string& value) {
+        manifest += key + ' ' + std::to_string(value.size()) + '\n' + value + '\n';
+    };
+    entry("program", fs::path(program).filename().string());
+    entry("path", program);
+    entry("directory", directory);
+    entry("file_size_limit", std::to_string(file_size_limit));
+    for (const std::string& argument : arguments) {
+        entry("argument", argument);
+    }
+    for (const std::string& setting : environment) {
+        entry("environment", setting);
+    }
+    fs::recursive_directory_iterator it(directory, error);
+    for (; !error && it != fs::recursive_directory_iterator(); it.increment(error)) {
+        const fs::path name = it->path().lexically_relative(directory);
+        const fs::path copy = run / "files" / name;
+        std::error_code failed;
+        const fs::file_status status = it->symlink_status(failed);
+        if (fs::is_symlink(status)) {
+            fs::copy_symlink(it->path(), copy, failed);
+        } else if (fs::is_directory(status)) {
+            fs::create_directory(copy, it->path(), failed);
+        } else if (fs::is_regular_file(status)) {
+            fs::copy_file(it->path(), copy, failed);
+        } else {
+            entry(fs::is_fifo(status) ? "fifo" : "special", name.string());
+        }
+        if (failed) {
+            entry("error", name.string() + ": " + failed.message());
+        }
+    }
+    if (error) {
+        entry("error", directory + ": " + error.message());
+    }
+    std::ofstream(run / "stdin", std::ios::binary) << input;
+    std::ofstream(run / "manifest", std::ios::binary) << manifest;
+}
+
+} // namespace
+
 RunResult run_program(const std::string& program, const std::vector<std::string>& arguments,
                       const std::string& directory, const std::string& input,
                       std::uint64_t file_size_limit, const std::vector<std::string>& environment) {
+    record_run(program, arguments, directory, input, file_size_limit, environment);
     int in_pipe[2];
     int out_pipe[2];
     int err_pipe[2];
