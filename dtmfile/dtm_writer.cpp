@@ -20,30 +20,6 @@ std::string write_message(WriteStatus status, const std::string& path) {
     return format_text("Cannot write DTM file: %s", path.c_str());
 }
 
-namespace {
-
-std::int32_t truncate_to_int32(double x) {
-    if (!(x > -2147483649.0 && x < 2147483648.0)) {
-        return std::numeric_limits<std::int32_t>::min();
-    }
-    return static_cast<std::int32_t>(x);
-}
-
-} // namespace
-
-double cell_value(int data_type, double x) {
-    switch (data_type) {
-    case DTM_INT16:
-        return static_cast<double>(static_cast<std::int16_t>(truncate_to_int32(x)));
-    case DTM_INT32:
-        return static_cast<double>(truncate_to_int32(x));
-    case DTM_FLOAT32:
-        return static_cast<double>(to_float32(x));
-    default:
-        return x;
-    }
-}
-
 DtmWriter::DtmWriter(const DtmHeader& header)
     : header_(header), data_type_(header.data_type), buffer_(CELL_BUFFER_BYTES) {}
 

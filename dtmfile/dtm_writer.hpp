@@ -45,11 +45,30 @@ inline float to_float32(double x) {
     return x < 0 ? -limit : limit;
 }
 
+// x truncated toward zero to 32 bits; an x beyond them, or not a number,
+// gives -2^31 as the x86 conversion does.
+inline std::int32_t truncate_to_int32(double x) {
+    if (!(x > -2147483649.0 && x < 2147483648.0)) {
+        return std::numeric_limits<std::int32_t>::min();
+    }
+    return static_cast<std::int32_t>(x);
+}
+
 // The value a cell of the given type stores for x, as a float64: x
-// truncated toward zero to 32 bits (an x beyond them, or not a number,
-// gives -2^31 as the x86 conversion does), of which int16 cells keep the
-// low 16 bits; x rounded to float32; x itself for float64 and unknown types.
-double cell_value(int data_type, double x);
+// truncated to 32 bits, of which int16 cells keep the low 16 bits; x
+// rounded to float32; x itself for float64 and unknown types.
+inline double cell_value(int data_type, double x) {
+    switch (data_type) {
+    case DTM_INT16:
+        return static_cast<double>(static_cast<std::int16_t>(truncate_to_int32(x)));
+    case DTM_INT32:
+        return static_cast<double>(truncate_to_int32(x));
+    case DTM_FLOAT32:
+        return static_cast<double>(to_float32(x));
+    default:
+        return x;
+    }
+}
 
 // Where a writer's bytes go: a file, or anything else that writes in order
 // and can move to an absolute offset.

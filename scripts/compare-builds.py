@@ -35,9 +35,10 @@ The runs:
     /PM /EM), samples/*.grd with briskel "m m /pm /em /sutm /z10" and with
     "f f", then dtminfo on each DTM file without and with /Ipicture.png /W600;
   * the fuzz corpora: fuzz/corpus/dem with taverlin "x.dem x.dtm /S" and with
-    /S /XF /ZF; surfer6_ascii, surfer6_binary and surfer7 with briskel
-    "g.grd g.dtm m m /pm /em" and "g.grd g.dtm f f"; dtm_file with dtminfo
-    "x.dtm" and "x.dtm /Ip.png";
+    /S /XF /ZF; surfer_grid with briskel "g.grd g.dtm m m /pm /em" and
+    "g.grd g.dtm f f"; dtm_file with dtminfo "x.dtm" and "x.dtm /Ip.png";
+    with --fuzz-work DIR also the corpora the fuzzers grew there
+    (DIR/corpus/<target>, as scripts/run-fuzzers.sh keeps them);
   * with --bench-inputs DIR (for instance the work folder of
     bench/run-bench.py): each *.dem there with taverlin /Q, each *.grd with
     briskel "m m /PM /EM /Q", then dtminfo on the DTM file without and with a
@@ -225,28 +226,36 @@ def sample_jobs():
     return jobs
 
 
-def fuzz_jobs():
+def fuzz_jobs(fuzz_work=None):
     jobs = []
-    corpus = REPO / "fuzz" / "corpus"
+    # (folder, the program its inputs are for)
+    folders = [(REPO / "fuzz" / "corpus" / name, tool)
+               for name, tool in (("dem", "taverlin"), ("surfer_grid", "briskel"),
+                                  ("dtm_file", "dtminfo"))]
+    if fuzz_work:
+        grown = Path(fuzz_work) / "corpus"
+        for target, tool in (("dem_header_fuzzer", "taverlin"), ("dem_profile_fuzzer", "taverlin"),
+                             ("surfer_grid_fuzzer", "briskel"), ("surfer7_fuzzer", "briskel"),
+                             ("surfer6_binary_fuzzer", "briskel"),
+                             ("surfer6_ascii_fuzzer", "briskel"), ("dtm_file_fuzzer", "dtminfo")):
+            if (grown / target).is_dir():
+                folders.append((grown / target, tool))
 
-    def each(folder):
-        return sorted(p for p in (corpus / folder).iterdir() if p.is_file())
-
-    for dem in each("dem"):
-        for extra in ([], ["/XF", "/ZF"]):
-            step = Step("taverlin", ["x.dem", "x.dtm", "/S"] + extra)
-            jobs.append(Job("fuzz", f"fuzz dem/{dem.name}", [step], files=[(str(dem), "x.dem")]))
-    for folder in ("surfer6_ascii", "surfer6_binary", "surfer7"):
-        for grid in each(folder):
-            for units in (["m", "m", "/pm", "/em"], ["f", "f"]):
-                step = Step("briskel", ["g.grd", "g.dtm"] + units)
-                jobs.append(Job("fuzz", f"fuzz {folder}/{grid.name}", [step],
-                                files=[(str(grid), "g.grd")]))
-    for dtm in each("dtm_file"):
-        for extra in ([], ["/Ip.png"]):
-            step = Step("dtminfo", ["x.dtm"] + extra)
-            jobs.append(Job("fuzz", f"fuzz dtm_file/{dtm.name}", [step],
-                            files=[(str(dtm), "x.dtm")]))
+    for folder, tool in folders:
+        for source in sorted(p for p in folder.iterdir() if p.is_file()):
+            label = f"fuzz {folder.name}/{source.name}"
+            if tool == "taverlin":
+                for extra in ([], ["/XF", "/ZF"]):
+                    step = Step("taverlin", ["x.dem", "x.dtm", "/S"] + extra)
+                    jobs.append(Job("fuzz", label, [step], files=[(str(source), "x.dem")]))
+            elif tool == "briskel":
+                for units in (["m", "m", "/pm", "/em"], ["f", "f"]):
+                    step = Step("briskel", ["g.grd", "g.dtm"] + units)
+                    jobs.append(Job("fuzz", label, [step], files=[(str(source), "g.grd")]))
+            else:
+                for extra in ([], ["/Ip.png"]):
+                    step = Step("dtminfo", ["x.dtm"] + extra)
+                    jobs.append(Job("fuzz", label, [step], files=[(str(source), "x.dtm")]))
     return jobs
 
 
@@ -589,6 +598,7 @@ def main():
     parser.add_argument("--record", action="store_true",
                         help="also replay the runs of the new build's test suite")
     parser.add_argument("--bench-inputs", help="folder of large *.dem and *.grd inputs")
+    parser.add_argument("--fuzz-work", help="folder whose corpus/ holds the corpora fuzzers grew")
     parser.add_argument("--keep", help="folder to keep the working folders of differing runs in")
     parser.add_argument("--jobs", type=int, default=2, help="runs at a time (2)")
     parser.add_argument("--timeout", type=float, default=600,
@@ -612,7 +622,7 @@ def main():
         if options.record:
             record_suite(new_build, scratch / "runs")
             jobs += recorded_jobs(scratch / "runs")
-        jobs += sample_jobs() + fuzz_jobs()
+        jobs += sample_jobs() + fuzz_jobs(options.fuzz_work)
         if options.bench_inputs:
             bench = Path(options.bench_inputs)
             if not bench.is_dir():
