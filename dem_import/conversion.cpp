@@ -5,6 +5,7 @@
 #include "cli/console.hpp"
 #include "cli/platform.hpp"
 #include "dem_import/dem_extent.hpp"
+#include "dem_import/profile_cells.hpp"
 #include "dem_import/reformat.hpp"
 #include "dtmfile/dtm_header.hpp"
 #include "dtmfile/dtm_writer.hpp"
@@ -129,15 +130,45 @@ void print_run_summary(const DemRunSettings& settings, const DemHeader& dem,
 
 } // namespace
 
+std::optional<double> elevation_factor_before_settling(const DemRunSettings& settings,
+                                                       const DemHeader& header) {
+    std::optional<dtm::Unit> source = dtm::unit_from_dem_code(header.elevation_units);
+    if (!valid_unit(header.planimetric_units) || !source) {
+        if (settings.prompt_for_units) {
+            if (!source) {
+                return std::nullopt; // the answer to the question decides
+            }
+        } else {
+            source = settings.fallback_z_unit;
+        }
+    }
+    return dtm::unit_factor(*source, settings.output_z_unit.value_or(*source));
+}
+
 DemResult convert_dem_file(DemRunSettings& settings) {
-    DemHeader dem;
-    DemExtent extent;
-    const std::string& source = settings.source_path;
+    const std::string& source_path = settings.source_path;
     const std::string& dest = settings.dest_path;
+    DemSource source;
+    DemHeader dem;
+    if (const DemResult opened = open_dem(source_path, source, dem); !opened.ok()) {
+        return opened;
+    }
+    // The scan converts and keeps every profile's cells when the elevation
+    // factor is known before the units are settled, which is always but
+    // for the /V question; then the DEM is read once.
+    std::optional<ProfileCells> kept;
+    if (const auto factor = elevation_factor_before_settling(settings, dem)) {
+        kept.emplace(static_cast<double>(dem.z_resolution), *factor);
+    }
+    DemLimits limits;
+    DemExtent extent;
     if (const DemResult scanned =
-            compute_dem_extent(source, settings.suppress_progress, dem, extent);
+            scan_profiles(source, dem, settings.suppress_progress, limits, kept ? &*kept : nullptr);
         !scanned.ok()) {
         return scanned;
+    }
+    if (const DemResult grid = grid_extent(dem, limits, source.size, extent); !grid.ok()) {
+        return grid;
     }
 
     settle_source_units(settings, dem);
@@ -148,15 +179,16 @@ DemResult convert_dem_file(DemRunSettings& settings) {
     write_header_report(settings.report_path, dem);
     print_run_summary(settings, dem, header);
 
-    // One writer for the whole file: the header now, the cells as the pass
-    // makes them, the header again with the elevation range; removed
-    // unless complete.
+    // One writer for the whole file: the header now, the cells column by
+    // column, the header again with the elevation range; removed unless
+    // complete.
     dtm::DtmFileWriter writer(header);
     if (writer.create(dest) != dtm::WriteStatus::ok) {
         return {DemStatus::cannot_write_destination};
     }
-    if (const DemResult reformatted = reformat_profiles(source, extent, dem, factors.elevation,
-                                                        settings.suppress_progress, writer);
+    if (const DemResult reformatted =
+            reformat_profiles(source, extent, dem, kept ? &*kept : nullptr, factors.elevation,
+                              settings.suppress_progress, writer);
         !reformatted.ok()) {
         return reformatted;
     }

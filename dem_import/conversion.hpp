@@ -1,6 +1,7 @@
 // The conversion of one DEM file into a DTM file and its ".HDR" report.
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "dem_import/dem_header.hpp"
@@ -30,6 +31,11 @@ dtm::Unit prompt_for_unit(bool planimetric, dtm::Unit fallback);
 // Settles the header's unit codes from the header itself, the /V question
 // or the /P and /E fallbacks.
 void settle_source_units(const DemRunSettings& settings, DemHeader& header);
+
+// The elevation factor the settled units will give, worked out without a
+// word on the console; none when the /V question will decide it.
+std::optional<double> elevation_factor_before_settling(const DemRunSettings& settings,
+                                                       const DemHeader& header);
 
 // Runs the whole conversion sequence for settings.source_path. Anything but
 // ok has left no DTM file; cannot_read_header ends a batch too.

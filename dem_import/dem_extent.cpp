@@ -66,16 +66,26 @@ bool valid_resolution(float resolution) {
 
 } // namespace
 
-DemResult scan_dem_limits(const std::string& source_path, bool suppress_progress, DemHeader& header,
-                          DemLimits& limits) {
-    platform::UniqueFile stream = platform::open_read_stream(source_path, "rb");
-    if (!stream) {
+DemResult open_dem(const std::string& source_path, DemSource& source, DemHeader& header) {
+    source.stream = platform::open_read_stream(source_path, "rb");
+    if (!source.stream) {
         return {DemStatus::cannot_read_header};
     }
-    TextReader in(stream.get());
+    source.size = platform::regular_file_size(source.stream.get());
+    textscan::TextReader& in = source.in.emplace(source.stream.get());
     if (read_dem_header(in, header) != DemStatus::ok) {
         return {DemStatus::cannot_read_header};
     }
+    // Both spacings divide the extent and place every profile in its column.
+    if (!valid_resolution(header.x_resolution) || !valid_resolution(header.y_resolution)) {
+        return {DemStatus::bad_resolution};
+    }
+    return {};
+}
+
+DemResult scan_profiles(DemSource& source, const DemHeader& header, bool suppress_progress,
+                        DemLimits& limits, ProfileCells* keep) {
+    TextReader& in = *source.in;
     DemLimits found;
     found.x_min = LARGEST_DOUBLE;
     found.y_min = LARGEST_DOUBLE;
@@ -102,16 +112,19 @@ DemResult scan_dem_limits(const std::string& source_path, bool suppress_progress
                                header.profile_columns));
         print_info("\b\b\b\b\b\b\b\b\b");
     }
+    const auto fail = [&](std::int32_t profile_number) {
+        if (!suppress_progress) {
+            print_info(CLEAR_PROGRESS_LINE);
+        }
+        return DemResult{DemStatus::cannot_read_profile, profile_number};
+    };
     DemProfile profile;
     for (std::int32_t i = 1; i <= header.profile_columns; ++i) {
         if (i % 10 == 0 && !suppress_progress) {
             print_info(format_text("\b\b\b\b\b%5li", static_cast<long>(i)));
         }
         if (read_profile_header(in, profile) != DemStatus::ok) {
-            if (!suppress_progress) {
-                print_info(CLEAR_PROGRESS_LINE);
-            }
-            return {DemStatus::cannot_read_profile, i};
+            return fail(i);
         }
         widen_limits(found, profile.x_start, profile.y_start);
         limits.largest_count = std::max(limits.largest_count, profile.elevation_count);
@@ -121,17 +134,18 @@ DemResult scan_dem_limits(const std::string& source_path, bool suppress_progress
         const double y_end = profile.y_start + (static_cast<double>(profile.elevation_count) - 1) *
                                                    static_cast<double>(header.y_resolution);
         widen_limits(found, x_end, y_end);
-        if (skip_profile_elevations(in, profile) != DemStatus::ok) {
-            if (!suppress_progress) {
-                print_info(CLEAR_PROGRESS_LINE);
+        if (keep != nullptr) {
+            if (read_profile_elevations(in, profile) != DemStatus::ok) {
+                return fail(i);
             }
-            return {DemStatus::cannot_read_profile, i};
+            keep->add(profile);
+        } else if (skip_profile_elevations(in, profile) != DemStatus::ok) {
+            return fail(i);
         }
         // A file that ends here fails at the next profile header, if another
         // profile is announced.
         (void)skip_to_next_record(in);
     }
-    stream.reset();
     if (!suppress_progress) {
         print_info(CLEAR_PROGRESS_LINE);
     }
@@ -142,29 +156,8 @@ DemResult scan_dem_limits(const std::string& source_path, bool suppress_progress
     return {};
 }
 
-DemResult compute_dem_extent(const std::string& source_path, bool suppress_progress,
-                             DemHeader& header, DemExtent& extent) {
-    std::optional<std::uint64_t> source_size;
-    {
-        platform::UniqueFile stream = platform::open_read_stream(source_path, "rb");
-        if (!stream) {
-            return {DemStatus::cannot_read_header};
-        }
-        source_size = platform::regular_file_size(stream.get());
-        TextReader in(stream.get(), 4096);
-        if (read_dem_header(in, header) != DemStatus::ok) {
-            return {DemStatus::cannot_read_header};
-        }
-    }
-    // Both spacings divide the extent and place every profile in its column.
-    if (!valid_resolution(header.x_resolution) || !valid_resolution(header.y_resolution)) {
-        return {DemStatus::bad_resolution};
-    }
-    DemLimits limits;
-    const DemResult scanned = scan_dem_limits(source_path, suppress_progress, header, limits);
-    if (!scanned.ok()) {
-        return scanned;
-    }
+DemResult grid_extent(const DemHeader& header, const DemLimits& limits,
+                      std::optional<std::uint64_t> source_size, DemExtent& extent) {
     const double x_spacing = static_cast<double>(header.x_resolution);
     const double y_spacing = static_cast<double>(header.y_resolution);
     std::int32_t columns = 0;
@@ -186,6 +179,20 @@ DemResult compute_dem_extent(const std::string& source_path, bool suppress_progr
     extent.column_count = column_count;
     extent.row_count = row_count;
     return {};
+}
+
+DemResult compute_dem_extent(const std::string& source_path, bool suppress_progress,
+                             DemHeader& header, DemExtent& extent) {
+    DemSource source;
+    DemLimits limits;
+    DemResult result = open_dem(source_path, source, header);
+    if (result.ok()) {
+        result = scan_profiles(source, header, suppress_progress, limits, nullptr);
+    }
+    if (result.ok()) {
+        result = grid_extent(header, limits, source.size, extent);
+    }
+    return result;
 }
 
 } // namespace taverlin

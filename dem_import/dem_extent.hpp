@@ -1,12 +1,17 @@
 // The first pass over a DEM: the ground extent of all profiles and the grid
-// it makes.
+// it makes. The pass can keep every profile's cells as it goes, so that the
+// DEM is read only once.
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
+#include "cli/platform.hpp"
 #include "dem_import/dem_header.hpp"
 #include "dem_import/dem_status.hpp"
+#include "dem_import/profile_cells.hpp"
+#include "textscan/text_reader.hpp"
 
 namespace taverlin {
 
@@ -30,16 +35,31 @@ struct DemLimits {
     std::int32_t largest_count = 0;
 };
 
-// Reads the Type A record, then every profile's header, passing over the
-// elevations: ok when every profile was read (the limits then filled),
-// cannot_read_header, or cannot_read_profile naming the first profile that
-// could not be read.
-DemResult scan_dem_limits(const std::string& source_path, bool suppress_progress, DemHeader& header,
-                          DemLimits& limits);
+// The DEM being read, and where reading stands.
+struct DemSource {
+    platform::UniqueFile stream;
+    std::optional<textscan::TextReader> in;
+    std::optional<std::uint64_t> size; // of a regular file
+};
 
-// Reads the Type A record, scans all profiles and computes the grid: ok,
-// cannot_read_header, cannot_read_profile, bad_resolution or
-// extent_too_large.
+// Opens the DEM and reads its Type A record: ok, cannot_read_header, or
+// bad_resolution for a zero, negative or non-finite X or Y resolution.
+DemResult open_dem(const std::string& source_path, DemSource& source, DemHeader& header);
+
+// Reads the header of every profile the Type A record announces, the
+// elevations too (passed over, or converted and kept when `keep` is given),
+// and leaves the source after the last: ok (the limits then filled), or
+// cannot_read_profile naming the first profile that could not be read.
+DemResult scan_profiles(DemSource& source, const DemHeader& header, bool suppress_progress,
+                        DemLimits& limits, ProfileCells* keep);
+
+// The grid the limits make: ok, or extent_too_large when its counts do not
+// fit 32 bits, or when it holds more than 2^24 cells and more than 256 for
+// every byte of the DEM.
+DemResult grid_extent(const DemHeader& header, const DemLimits& limits,
+                      std::optional<std::uint64_t> source_size, DemExtent& extent);
+
+// open_dem, scan_profiles without keeping cells, and grid_extent.
 DemResult compute_dem_extent(const std::string& source_path, bool suppress_progress,
                              DemHeader& header, DemExtent& extent);
 

@@ -84,23 +84,42 @@ struct ElevationRange {
     double maximum = std::numeric_limits<double>::min();
 };
 
+// One column: voids below the profile, its cells (cut, so that the column
+// holds exactly row_count cells), voids above it.
+void write_column(double y_start, std::span<const std::int16_t> cells, const DemExtent& extent,
+                  const DemHeader& dem, dtm::DtmWriter& writer, ElevationRange& range) {
+    const double void_cell = dtm::convention_of(dtm::Writer::taverlin).void_value;
+    const std::int32_t leading =
+        leading_void_count(y_start, extent.y_min, dem.y_resolution, extent.row_count);
+    const auto room = static_cast<std::size_t>(extent.row_count - leading);
+    const std::span<const std::int16_t> placed = cells.first(std::min(cells.size(), room));
+    writer.put_repeated(void_cell, static_cast<std::size_t>(leading));
+    writer.put_cells(placed);
+    writer.put_repeated(void_cell, room - placed.size());
+    for (const std::int16_t cell : placed) {
+        if (cell >= 1) {
+            range.minimum = std::min(range.minimum, static_cast<double>(cell));
+            range.maximum = std::max(range.maximum, static_cast<double>(cell));
+        }
+    }
+}
+
 } // namespace
 
-DemResult reformat_profiles(const std::string& source_path, const DemExtent& extent,
-                            const DemHeader& dem, double elevation_factor, bool suppress_progress,
-                            dtm::DtmWriter& writer) {
-    platform::UniqueFile source = platform::open_read_stream(source_path, "rb");
-    if (!source) {
-        return {DemStatus::cannot_read_source};
-    }
-    // The first profile follows the Type A record, found as the scan finds
-    // it: past the record's fields, whatever its free text holds, then on
-    // to the next record.
-    TextReader in(source.get());
-    DemHeader type_a;
-    if (read_dem_header(in, type_a) != DemStatus::ok ||
-        skip_to_next_record(in) != RecordStatus::at_record) {
-        return {DemStatus::cannot_read_source};
+DemResult reformat_profiles(DemSource& source, const DemExtent& extent, const DemHeader& dem,
+                            const ProfileCells* kept, double elevation_factor,
+                            bool suppress_progress, dtm::DtmWriter& writer) {
+    TextReader& in = *source.in;
+    const std::size_t stored = kept != nullptr ? kept->size() : 0;
+    if (kept == nullptr) {
+        // Nothing kept: the profiles are read again from the first, found
+        // as the scan finds it, past the Type A record's fields whatever
+        // its free text holds.
+        DemHeader type_a;
+        if (read_dem_header(in, type_a) != DemStatus::ok ||
+            skip_to_next_record(in) != RecordStatus::at_record) {
+            return {DemStatus::cannot_read_source};
+        }
     }
     if (!suppress_progress) {
         print_info(format_text("Reformatting DEM file...profile       of %5li",
@@ -114,61 +133,32 @@ DemResult reformat_profiles(const std::string& source_path, const DemExtent& ext
         return result;
     };
 
-    const int data_type = writer.header().data_type;
-    const double void_cell = dtm::convention_of(dtm::Writer::taverlin).void_value;
     const double z_resolution = static_cast<double>(dem.z_resolution);
     ElevationRange range;
     DemProfile profile;
+    std::vector<std::int16_t> cells;
     for (std::int32_t p = 1; p <= extent.column_count; ++p) {
         if (p % 10 == 0 && !suppress_progress) {
             print_info(format_text("\b\b\b\b\b%5li", static_cast<long>(p)));
         }
-        if (read_profile_header(in, profile) != DemStatus::ok) {
-            return fail({DemStatus::cannot_read_profile, p});
-        }
-        const std::int32_t leading =
-            leading_void_count(profile.y_start, extent.y_min, dem.y_resolution, extent.row_count);
-        for (std::int32_t i = 0; i < leading; ++i) {
-            writer.put(void_cell);
-        }
-        if (read_profile_elevations(in, profile) != DemStatus::ok) {
-            return fail({DemStatus::cannot_read_profile, p});
-        }
-        // A profile longer than the room left in its column is cut, so
-        // that every column holds exactly row_count cells.
-        std::int64_t written = leading;
-        for (const std::int32_t raw : profile.elevations) {
-            if (written >= extent.row_count) {
-                break;
+        const auto index = static_cast<std::size_t>(p - 1);
+        if (index < stored) {
+            write_column(kept->y_start(index), kept->cells(index), extent, dem, writer, range);
+        } else {
+            if (read_profile_header(in, profile) != DemStatus::ok ||
+                read_profile_elevations(in, profile) != DemStatus::ok) {
+                return fail({DemStatus::cannot_read_profile, p});
             }
-            const double v = static_cast<double>(raw) * z_resolution + profile.datum_elevation;
-            ++written;
-            // Below 0 is a void, stored as the void value in every unit.
-            if (v < 0.0) {
-                writer.put(void_cell);
-                continue;
-            }
-            const double stored = writer.put(elevation_factor * v);
-            const bool positive = data_type == dtm::DTM_INT16 || data_type == dtm::DTM_INT32
-                                      ? stored >= 1.0
-                                      : stored > 0.0;
-            if (positive) {
-                range.minimum = std::min(range.minimum, stored);
-                range.maximum = std::max(range.maximum, stored);
-            }
-        }
-        for (; written < extent.row_count; ++written) {
-            writer.put(void_cell);
+            profile_cells(profile, z_resolution, elevation_factor, cells);
+            write_column(profile.y_start, cells, extent, dem, writer, range);
+            // A file that ends here fails at the next profile header, if
+            // another profile is expected.
+            (void)skip_to_next_record(in);
         }
         if (writer.failed()) {
             return fail({DemStatus::cannot_write_destination});
         }
-        free_profile_elevations(profile);
-        // A file that ends here fails at the next profile header, if another
-        // profile is expected.
-        (void)skip_to_next_record(in);
     }
-    source.reset();
     if (writer.flush() != dtm::WriteStatus::ok) {
         return fail({DemStatus::cannot_write_destination});
     }

@@ -8,6 +8,7 @@
 #include "dem_import/dem_extent.hpp"
 #include "dem_import/dem_header.hpp"
 #include "dem_import/dem_status.hpp"
+#include "dem_import/profile_cells.hpp"
 #include "dem_import/run_settings.hpp"
 #include "dtmfile/dtm_header.hpp"
 #include "dtmfile/dtm_writer.hpp"
@@ -31,13 +32,15 @@ dtm::Unit settled_unit(std::int32_t dem_code);
 // Works out this file's two factors and scales the origins and spacings.
 UnitFactors apply_unit_factors(const DemHeader& dem, dtm::DtmHeader& header);
 
-// Reads the profiles again and writes each as one column of cells through
-// the writer, which stands at the first cell; on success sets the
-// elevation range found (the cells of 1 and above) as the writer's. ok,
-// cannot_read_source, cannot_read_profile (naming the profile) or
-// cannot_write_destination.
-DemResult reformat_profiles(const std::string& source_path, const DemExtent& extent,
-                            const DemHeader& dem, double elevation_factor, bool suppress_progress,
-                            dtm::DtmWriter& writer);
+// Writes each profile as one column of cells through the writer, which
+// stands at the first cell: the profiles the scan kept from `kept`, any
+// further ones read on from the source where the scan left it; without
+// kept cells, every profile read again from the source's first profile.
+// On success sets the elevation range found (the cells of 1 and above) as
+// the writer's. ok, cannot_read_source, cannot_read_profile (naming the
+// profile) or cannot_write_destination.
+DemResult reformat_profiles(DemSource& source, const DemExtent& extent, const DemHeader& dem,
+                            const ProfileCells* kept, double elevation_factor,
+                            bool suppress_progress, dtm::DtmWriter& writer);
 
 } // namespace taverlin

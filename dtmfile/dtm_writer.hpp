@@ -10,7 +10,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <limits>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -113,11 +115,46 @@ class DtmWriter {
         return stored;
     }
 
+    // Appends `count` cells of x, as put() stores it.
+    void put_repeated(double x, std::size_t count) {
+        const std::size_t size = dtm_cell_size(data_type_);
+        unsigned char cell[sizeof(double)];
+        encode(cell_value(data_type_, x), cell);
+        for (std::size_t i = 0; i < count && size > 0; ++i) {
+            if (used_ + size > buffer_.size()) {
+                flush_cells();
+            }
+            std::memcpy(buffer_.data() + used_, cell, size);
+            used_ += size;
+        }
+    }
+
+    // Appends cells that are already values of the file's cell type, `Cell`
+    // being its C++ type (std::int16_t for int16 cells, and so on).
+    template <typename Cell>
+    void put_cells(std::span<const Cell> cells) {
+        while (!cells.empty()) {
+            std::size_t room = (buffer_.size() - used_) / sizeof(Cell);
+            if (room == 0) {
+                flush_cells();
+                room = buffer_.size() / sizeof(Cell);
+            }
+            const std::size_t count = std::min(room, cells.size());
+            unsigned char* const out = buffer_.data() + used_;
+            for (std::size_t i = 0; i < count; ++i) {
+                store_le(out + i * sizeof(Cell), cells[i]);
+            }
+            used_ += count * sizeof(Cell);
+            cells = cells.subspan(count);
+        }
+    }
+
     // Writes a grid held row by row (row 0 the southern one) column by
-    // column. row_cells(row, first_column, count, out) puts the cells of
-    // `count` columns of one row into `out`, as `Cell` values (the C++ type
-    // of the file's cell type). Bands of columns are gathered in a buffer of
-    // a few megabytes and written in one piece each.
+    // column. row_cells(row, first_column, count, scratch) gives the cells
+    // of `count` columns of one row as `Cell` values (the C++ type of the
+    // file's cell type): a pointer to them, or to `scratch` after filling
+    // it. Bands of columns are gathered in a buffer of a few megabytes and
+    // written in one piece each.
     template <typename Cell, typename RowCells>
     WriteStatus put_rows_as_columns(std::size_t rows, std::size_t columns, RowCells&& row_cells);
 
@@ -151,6 +188,26 @@ class DtmWriter {
     }
     bool flush_cells();
 
+    // The little-endian bytes of a value of the file's cell type.
+    void encode(double stored, unsigned char* out) const {
+        switch (data_type_) {
+        case DTM_INT16:
+            store_le(out, static_cast<std::int16_t>(stored));
+            break;
+        case DTM_INT32:
+            store_le(out, static_cast<std::int32_t>(stored));
+            break;
+        case DTM_FLOAT32:
+            store_le(out, static_cast<float>(stored));
+            break;
+        case DTM_FLOAT64:
+            store_le(out, stored);
+            break;
+        default:
+            break;
+        }
+    }
+
     DtmHeader header_;
     int data_type_;
     ByteSink* sink_ = nullptr;
@@ -172,15 +229,15 @@ WriteStatus DtmWriter::put_rows_as_columns(std::size_t rows, std::size_t columns
     const std::size_t band = std::clamp<std::size_t>(TRANSPOSE_CELLS / rows, 1, BAND_COLUMNS);
     const std::size_t held = std::min(rows * columns, TRANSPOSE_CELLS);
     std::vector<unsigned char> cells(held * sizeof(Cell));
-    Cell converted[BAND_COLUMNS];
+    Cell scratch[BAND_COLUMNS];
     if (band == 1) {
         // Columns longer than the buffer: each in pieces of whole rows.
         for (std::size_t c = 0; c < columns; ++c) {
             for (std::size_t r0 = 0; r0 < rows; r0 += held) {
                 const std::size_t count = std::min(held, rows - r0);
                 for (std::size_t i = 0; i < count; ++i) {
-                    row_cells(r0 + i, c, std::size_t{1}, converted);
-                    store_le(cells.data() + i * sizeof(Cell), converted[0]);
+                    store_le(cells.data() + i * sizeof(Cell),
+                             *row_cells(r0 + i, c, std::size_t{1}, scratch));
                 }
                 if (!sink_->write(cells.data(), count * sizeof(Cell))) {
                     failed_ = true;
@@ -195,9 +252,9 @@ WriteStatus DtmWriter::put_rows_as_columns(std::size_t rows, std::size_t columns
         // Each row's part of the band in one go, then spread over the
         // band's columns.
         for (std::size_t r = 0; r < rows; ++r) {
-            row_cells(r, c0, width, converted);
+            const Cell* const row = row_cells(r, c0, width, scratch);
             for (std::size_t k = 0; k < width; ++k) {
-                store_le(cells.data() + (k * rows + r) * sizeof(Cell), converted[k]);
+                store_le(cells.data() + (k * rows + r) * sizeof(Cell), row[k]);
             }
         }
         if (!sink_->write(cells.data(), width * rows * sizeof(Cell))) {

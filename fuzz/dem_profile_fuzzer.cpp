@@ -3,6 +3,7 @@
 // bounded size, the reformatting pass that writes the DTM cells.
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 
 #include "dem_import/conversion.hpp"
 #include "dem_import/dem_extent.hpp"
@@ -28,20 +29,31 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const std::string source = fuzzing::scratch_folder().file("input.dem");
-    fuzzing::write_input(source, data, size);
-    DemHeader dem;
-    DemExtent extent;
-    if (!compute_dem_extent(source, true, dem, extent).ok()) {
-        return 0;
-    }
-    if (static_cast<std::int64_t>(extent.column_count) * extent.row_count > LARGEST_GRID_CELLS) {
-        return 0;
-    }
+    const std::string path = fuzzing::scratch_folder().file("input.dem");
+    fuzzing::write_input(path, data, size);
     DemRunSettings settings;
     settings.suppress_progress = true;
     if (size % 2 == 0) {
         settings.output_z_unit = dtm::Unit::feet; // exercise the elevation factor
+    }
+    DemSource source;
+    DemHeader dem;
+    if (!open_dem(path, source, dem).ok()) {
+        return 0;
+    }
+    // Half the inputs keep the cells as the scan reads them, half read the
+    // profiles again as a run with the /V question does.
+    std::optional<ProfileCells> kept;
+    const auto factor = elevation_factor_before_settling(settings, dem);
+    if (factor && size % 4 < 2) {
+        kept.emplace(static_cast<double>(dem.z_resolution), *factor);
+    }
+    DemLimits limits;
+    DemExtent extent;
+    if (!scan_profiles(source, dem, true, limits, kept ? &*kept : nullptr).ok() ||
+        !grid_extent(dem, limits, source.size, extent).ok() ||
+        static_cast<std::int64_t>(extent.column_count) * extent.row_count > LARGEST_GRID_CELLS) {
+        return 0;
     }
     settle_source_units(settings, dem);
     dtm::DtmHeader header = assemble_dtm_header(extent, dem, build_dem_description(dem), settings);
@@ -49,7 +61,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     dtm::DtmWriter writer(header);
     testing_support::StringSink sink;
     if (writer.start(sink) == dtm::WriteStatus::ok &&
-        reformat_profiles(source, extent, dem, factors.elevation, true, writer).ok()) {
+        reformat_profiles(source, extent, dem, kept ? &*kept : nullptr, factors.elevation, true,
+                          writer)
+            .ok()) {
         (void)writer.finish();
     }
     return 0;

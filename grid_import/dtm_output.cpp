@@ -2,9 +2,6 @@
 
 #include <algorithm>
 #include <bit>
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 #include <cstdint>
 
 #include "cli/platform.hpp"
@@ -68,50 +65,13 @@ bool has_disk_space(const dtm::DtmHeader& header, const std::string& dest_path) 
     return needed <= static_cast<double>(*free);
 }
 
-namespace {
-
-const float VOID_CELL = static_cast<float>(dtm::convention_of(dtm::Writer::briskel).void_value);
-
-float cell_of(double node, double blank_value, double z_factor) {
-    return node >= blank_value ? VOID_CELL : dtm::to_float32(node * z_factor);
-}
-
-} // namespace
-
-void row_cells(const double* nodes, std::size_t count, double blank_value, double z_factor,
-               float* cells) {
-    std::size_t k = 0;
-#if defined(__SSE2__)
-    // Two at a time: the same comparison, product and IEEE rounding to
-    // float32 as cell_of.
-    const __m128d blank = _mm_set1_pd(blank_value);
-    const __m128d factor = _mm_set1_pd(z_factor);
-    const __m128 void_cell = _mm_set1_ps(VOID_CELL);
-    for (; k + 2 <= count; k += 2) {
-        const __m128d node = _mm_loadu_pd(nodes + k);
-        const __m128 is_blank_wide = _mm_castpd_ps(_mm_cmpge_pd(node, blank));
-        const __m128 is_blank =
-            _mm_shuffle_ps(is_blank_wide, is_blank_wide, _MM_SHUFFLE(2, 0, 2, 0));
-        const __m128 cell = _mm_cvtpd_ps(_mm_mul_pd(node, factor));
-        const __m128 chosen =
-            _mm_or_ps(_mm_and_ps(is_blank, void_cell), _mm_andnot_ps(is_blank, cell));
-        _mm_storel_pi(reinterpret_cast<__m64*>(cells + k), chosen);
-    }
-#endif
-    for (; k < count; ++k) {
-        cells[k] = cell_of(nodes[k], blank_value, z_factor);
-    }
-}
-
-dtm::WriteStatus write_dtm_cells(const GrdGrid& grid, const GrdInfo& info, double z_factor,
-                                 dtm::DtmWriter& writer) {
+dtm::WriteStatus write_dtm_cells(const GrdGrid& grid, dtm::DtmWriter& writer) {
     const auto columns = static_cast<std::size_t>(grid.columns);
-    const double* const nodes = grid.nodes.get();
-    const double blank = info.blank_value;
+    const float* const cells = grid.cells.get();
     return writer.put_rows_as_columns<float>(
         static_cast<std::size_t>(grid.rows), columns,
-        [&](std::size_t row, std::size_t first_column, std::size_t count, float* cells) {
-            row_cells(nodes + row * columns + first_column, count, blank, z_factor, cells);
+        [cells, columns](std::size_t row, std::size_t first_column, std::size_t, float*) {
+            return cells + row * columns + first_column;
         });
 }
 

@@ -28,15 +28,8 @@ dtm::DtmHeader fill_dtm_header(const GrdInfo& info, const GrdRunSettings& settin
 // cannot be learned counts as having room.
 [[nodiscard]] bool has_disk_space(const dtm::DtmHeader& header, const std::string& dest_path);
 
-// The cells of `count` nodes of one row: blank nodes (at or above the blank
-// value) as BRISKEL's void value, the others times z_factor rounded to
-// float32.
-void row_cells(const double* nodes, std::size_t count, double blank_value, double z_factor,
-               float* cells);
-
-// Hands the grid to the writer, row by row, for it to write column by
-// column.
-dtm::WriteStatus write_dtm_cells(const GrdGrid& grid, const GrdInfo& info, double z_factor,
-                                 dtm::DtmWriter& writer);
+// Hands the grid's cells to the writer, row by row, for it to write column
+// by column.
+dtm::WriteStatus write_dtm_cells(const GrdGrid& grid, dtm::DtmWriter& writer);
 
 } // namespace briskel

@@ -2,15 +2,76 @@
 
 #include <limits>
 #include <memory>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+#include "dtmfile/conventions.hpp"
+#include "dtmfile/dtm_writer.hpp"
 
 namespace briskel {
 
-bool GridNodes::allocate(std::size_t count) {
-    memory_ = platform::LargeMemory(count * sizeof(double));
+namespace {
+
+const float VOID_CELL = static_cast<float>(dtm::convention_of(dtm::Writer::briskel).void_value);
+
+#if defined(__SSE2__)
+// Two nodes: the same comparison, product and IEEE rounding to float32 as
+// NodeToCell's operator(), the cells in the low half.
+__m128 two_cells(__m128d node, __m128d blank, __m128d factor, __m128 void_cell) {
+    const __m128 is_blank_wide = _mm_castpd_ps(_mm_cmpge_pd(node, blank));
+    const __m128 is_blank = _mm_shuffle_ps(is_blank_wide, is_blank_wide, _MM_SHUFFLE(2, 0, 2, 0));
+    const __m128 cell = _mm_cvtpd_ps(_mm_mul_pd(node, factor));
+    return _mm_or_ps(_mm_and_ps(is_blank, void_cell), _mm_andnot_ps(is_blank, cell));
+}
+#endif
+
+} // namespace
+
+float NodeToCell::operator()(double node) const {
+    return node >= blank_value ? VOID_CELL : dtm::to_float32(node * z_factor);
+}
+
+void NodeToCell::convert(const double* nodes, std::size_t count, float* cells) const {
+    std::size_t k = 0;
+#if defined(__SSE2__)
+    const __m128d blank = _mm_set1_pd(blank_value);
+    const __m128d factor = _mm_set1_pd(z_factor);
+    const __m128 void_cell = _mm_set1_ps(VOID_CELL);
+    for (; k + 2 <= count; k += 2) {
+        _mm_storel_pi(reinterpret_cast<__m64*>(cells + k),
+                      two_cells(_mm_loadu_pd(nodes + k), blank, factor, void_cell));
+    }
+#endif
+    for (; k < count; ++k) {
+        cells[k] = (*this)(nodes[k]);
+    }
+}
+
+void NodeToCell::convert(const float* nodes, std::size_t count, float* cells) const {
+    std::size_t k = 0;
+#if defined(__SSE2__)
+    const __m128d blank = _mm_set1_pd(blank_value);
+    const __m128d factor = _mm_set1_pd(z_factor);
+    const __m128 void_cell = _mm_set1_ps(VOID_CELL);
+    for (; k + 2 <= count; k += 2) {
+        // Two float32 nodes widened exactly to float64 first.
+        const __m128 pair = _mm_castpd_ps(_mm_load_sd(reinterpret_cast<const double*>(nodes + k)));
+        _mm_storel_pi(reinterpret_cast<__m64*>(cells + k),
+                      two_cells(_mm_cvtps_pd(pair), blank, factor, void_cell));
+    }
+#endif
+    for (; k < count; ++k) {
+        cells[k] = (*this)(static_cast<double>(nodes[k]));
+    }
+}
+
+bool GridCells::allocate(std::size_t count) {
+    memory_ = platform::LargeMemory(count * sizeof(float));
     if (!memory_) {
         return false;
     }
-    // The doubles begin their life here; nothing is written.
+    // The cells begin their life here; nothing is written.
     std::uninitialized_default_construct_n(get(), count);
     return true;
 }
@@ -22,10 +83,10 @@ bool allocate_grid(const GrdInfo& info, GrdGrid& grid) {
     }
     const auto count =
         static_cast<std::uint64_t>(info.rows) * static_cast<std::uint64_t>(info.columns);
-    if (count > std::numeric_limits<std::size_t>::max() / sizeof(double)) {
+    if (count > std::numeric_limits<std::size_t>::max() / sizeof(float)) {
         return false;
     }
-    if (!grid.nodes.allocate(static_cast<std::size_t>(count))) {
+    if (!grid.cells.allocate(static_cast<std::size_t>(count))) {
         return false;
     }
     grid.rows = info.rows;
@@ -34,7 +95,7 @@ bool allocate_grid(const GrdInfo& info, GrdGrid& grid) {
 }
 
 void free_grid(GrdGrid& grid) {
-    grid.nodes.reset();
+    grid.cells.reset();
     grid.rows = 0;
     grid.columns = 0;
 }

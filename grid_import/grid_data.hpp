@@ -1,7 +1,10 @@
-// The whole grid in memory as float64, row by row in source order: row 0 is
-// the row at y_min, and column 0 of each row the node at x_min.
+// The grid in memory in its output form: one float32 DTM cell a node, row
+// by row in source order (row 0 is the row at y_min, and column 0 of each
+// row the node at x_min). The node readers convert each node as they read
+// it, so the grid never exists at the source's width.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "cli/platform.hpp"
@@ -9,16 +12,29 @@
 
 namespace briskel {
 
-// Room for the nodes, rows x columns row-major, in memory taken for them
-// alone; not cleared, every node is read before use.
-class GridNodes {
+// How a node becomes its cell: a blank node (at or above the blank value,
+// compared before any scaling) becomes BRISKEL's void value, any other the
+// node times the elevation factor rounded to float32. A NaN node is not
+// blank and stays NaN.
+struct NodeToCell {
+    double blank_value = 0.0;
+    double z_factor = 1.0;
+
+    float operator()(double node) const;
+    // `count` nodes at once, the same way.
+    void convert(const double* nodes, std::size_t count, float* cells) const;
+    void convert(const float* nodes, std::size_t count, float* cells) const;
+};
+
+// Room for rows x columns cells, row-major, in memory taken for them alone;
+// not cleared, every cell is written before use.
+class GridCells {
   public:
     // False when the memory cannot be had.
     [[nodiscard]] bool allocate(std::size_t count);
     void reset() { memory_ = platform::LargeMemory(); }
-    double* get() const { return static_cast<double*>(memory_.get()); }
-    double& operator[](std::size_t i) const { return get()[i]; }
-    explicit operator bool() const { return static_cast<bool>(memory_); }
+    float* get() const { return static_cast<float*>(memory_.get()); }
+    float& operator[](std::size_t i) const { return get()[i]; }
 
   private:
     platform::LargeMemory memory_;
@@ -27,18 +43,18 @@ class GridNodes {
 struct GrdGrid {
     std::int32_t rows = 0;
     std::int32_t columns = 0;
-    GridNodes nodes;
+    GridCells cells;
 
     std::size_t size() const {
         return static_cast<std::size_t>(rows) * static_cast<std::size_t>(columns);
     }
-    double node(std::int32_t r, std::int32_t c) const {
-        return nodes[static_cast<std::size_t>(r) * static_cast<std::size_t>(columns) +
+    float cell(std::int32_t r, std::int32_t c) const {
+        return cells[static_cast<std::size_t>(r) * static_cast<std::size_t>(columns) +
                      static_cast<std::size_t>(c)];
     }
 };
 
-// Room for every node of the grid the header describes; false when the
+// Room for every cell of the grid the header describes; false when the
 // memory cannot be had (nothing is then held).
 [[nodiscard]] bool allocate_grid(const GrdInfo& info, GrdGrid& grid);
 

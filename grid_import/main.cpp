@@ -48,12 +48,12 @@ GridStatus load_grid(const GrdRunSettings& settings, const SurferLayout& layout,
     if (!allocate_grid(info, grid)) {
         return GridStatus::no_memory;
     }
-    return layout.read_nodes(source, grid);
+    return layout.read_nodes(source, grid, NodeToCell{info.blank_value, settings.z_factor});
 }
 
 // Writes the DTM file in one go; a file not written completely is removed.
 GridStatus write_destination(const GrdRunSettings& settings, const dtm::DtmHeader& header,
-                             const GrdGrid& grid, const GrdInfo& info) {
+                             const GrdGrid& grid) {
     dtm::DtmFileWriter writer(header);
     switch (writer.create(settings.dest_path)) {
     case dtm::WriteStatus::ok:
@@ -63,7 +63,7 @@ GridStatus write_destination(const GrdRunSettings& settings, const dtm::DtmHeade
     case dtm::WriteStatus::cannot_write:
         return GridStatus::cannot_write;
     }
-    if (write_dtm_cells(grid, info, settings.z_factor, writer) != dtm::WriteStatus::ok ||
+    if (write_dtm_cells(grid, writer) != dtm::WriteStatus::ok ||
         writer.commit() != dtm::WriteStatus::ok) {
         return GridStatus::cannot_write;
     }
@@ -83,7 +83,7 @@ GridStatus convert(GrdRunSettings& settings) {
         loaded != GridStatus::ok) {
         return loaded;
     }
-    return write_destination(settings, header, grid, info);
+    return write_destination(settings, header, grid);
 }
 
 int run(int argc, char** argv) {

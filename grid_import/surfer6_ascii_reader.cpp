@@ -1,7 +1,12 @@
 // Surfer 6 ASCII grids ("DSAA"): the word DSAA, the column and row counts,
 // the X, Y and Z limits, then the nodes row by row, all separated by white
-// space; everything read through one buffered reader.
+// space; read through the buffered reader, a long node text in two halves
+// at once.
+#include <algorithm>
 #include <cstring>
+#include <optional>
+#include <thread>
+#include <vector>
 
 #include "grid_import/surfer_layout.hpp"
 #include "textscan/number_scan.hpp"
@@ -80,16 +85,109 @@ GridStatus read_header(GridSource& source, GrdInfo& info) {
     return GridStatus::ok;
 }
 
-GridStatus read_nodes(GridSource& source, GrdGrid& grid) {
-    // Each node as "%lf " reads it: the number, then any white space.
-    TextReader& in = *source.text;
-    const std::size_t total = grid.size();
-    for (std::size_t i = 0; i < total; ++i) {
-        if (textscan::scan_double(in, grid.nodes[i]) != ScanStatus::ok) {
-            return GridStatus::cannot_read_data;
+// Nodes read as "%lf " reads them, each the number and then any white space,
+// turned into cells: from the reader's position until `limit` are read or
+// one fails, or, given `stop_at`, until the reader stands at or past it
+// before a node.
+struct NodeRun {
+    std::size_t count = 0;
+    bool failed = false;
+    bool stopped = false;
+};
+
+template <typename Store>
+NodeRun read_nodes_from(TextReader& in, std::size_t limit, const NodeToCell& to_cell, Store store,
+                        std::int64_t stop_at = -1) {
+    NodeRun run;
+    while (run.count < limit) {
+        if (stop_at >= 0 && in.tell() >= stop_at) {
+            run.stopped = true;
+            break;
+        }
+        double node = 0.0;
+        if (textscan::scan_double(in, node) != ScanStatus::ok) {
+            run.failed = true;
+            break;
         }
         textscan::skip_space(in);
+        store(run.count++, to_cell(node));
     }
+    return run;
+}
+
+// The second half of the node text: from the first white space at or after
+// `split` on, read on a stream of its own.
+struct SecondHalf {
+    platform::UniqueFile stream;
+    std::optional<TextReader> in;
+    std::int64_t start = -1; // where its first node begins
+    std::vector<float> cells;
+    NodeRun run;
+    bool broken = false;
+};
+
+bool find_second_half(const std::string& path, std::uint64_t split, SecondHalf& half) {
+    half.stream = platform::open_read_stream(path, "rb");
+    if (!half.stream || !platform::seek(half.stream.get(), split)) {
+        return false;
+    }
+    TextReader& in = half.in.emplace(half.stream.get());
+    int c = 0;
+    while ((c = in.get()) != TextReader::END && !is_space(c)) {
+    }
+    if (c == TextReader::END) {
+        return false;
+    }
+    textscan::skip_space(in);
+    half.start = in.tell();
+    return true;
+}
+
+GridStatus read_nodes(GridSource& source, GrdGrid& grid, const NodeToCell& to_cell) {
+    TextReader& in = *source.text;
+    float* const cells = grid.cells.get();
+    const std::size_t total = grid.size();
+    const auto into_grid = [cells](std::size_t i, float cell) { cells[i] = cell; };
+    const auto size = platform::regular_file_size(source.stream.get());
+    const auto begin = static_cast<std::uint64_t>(in.tell());
+    SecondHalf half;
+    if (!size || *size < begin || *size - begin < source.split_text_from || total < 2 ||
+        !find_second_half(source.path, begin + (*size - begin) / 2, half)) {
+        const NodeRun run = read_nodes_from(in, total, to_cell, into_grid);
+        return run.count == total ? GridStatus::ok : GridStatus::cannot_read_data;
+    }
+
+    // Both halves at once. The first ends where the second begins: a
+    // number never reaches over white space, so the node read there is the
+    // one the second half read first, and the two join into what one pass
+    // would have read.
+    std::thread second([&half, total, &to_cell] {
+        try {
+            half.run = read_nodes_from(*half.in, total, to_cell, [&half](std::size_t, float cell) {
+                half.cells.push_back(cell);
+            });
+        } catch (...) {
+            half.broken = true;
+        }
+    });
+    const NodeRun first = read_nodes_from(in, total, to_cell, into_grid, half.start);
+    second.join();
+    if (!first.stopped) {
+        return first.count == total ? GridStatus::ok : GridStatus::cannot_read_data;
+    }
+    const std::size_t needed = total - first.count;
+    if (in.tell() != half.start || half.broken) {
+        // Not where the second half began: read on alone.
+        const NodeRun rest =
+            read_nodes_from(in, needed, to_cell, [cells, &first](std::size_t i, float cell) {
+                cells[first.count + i] = cell;
+            });
+        return rest.count == needed ? GridStatus::ok : GridStatus::cannot_read_data;
+    }
+    if (half.cells.size() < needed) {
+        return GridStatus::cannot_read_data;
+    }
+    std::copy_n(half.cells.begin(), needed, cells + first.count);
     return GridStatus::ok;
 }
 

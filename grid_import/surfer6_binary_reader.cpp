@@ -1,6 +1,8 @@
 // Surfer 6 binary grids ("DSBB"): int16 column and row counts, the X, Y
 // and Z limits as float64, then float32 nodes row by row from byte 56.
+#include <algorithm>
 #include <cstring>
+#include <vector>
 
 #include "dtmfile/endian.hpp"
 #include "grid_import/surfer_layout.hpp"
@@ -33,18 +35,24 @@ GridStatus read_header(GridSource& source, GrdInfo& info) {
     return GridStatus::ok;
 }
 
-GridStatus read_nodes(GridSource& source, GrdGrid& grid) {
-    // The float32 nodes are read in one piece into the upper half of the
-    // grid's memory and widened from the front: node i is read before the
-    // double written in its place can reach any float not yet read.
+GridStatus read_nodes(GridSource& source, GrdGrid& grid, const NodeToCell& to_cell) {
+    // The float32 nodes pass through one buffer, a block at a time, and
+    // become cells on the way (widened exactly to float64 first).
+    constexpr std::size_t BLOCK_NODES = std::size_t{1} << 18;
     const std::size_t total = grid.size();
-    auto* bytes = reinterpret_cast<unsigned char*>(grid.nodes.get());
-    unsigned char* const floats = bytes + 4 * total;
-    if (std::fread(floats, 4, total, source.stream.get()) != total) {
-        return GridStatus::cannot_read_data;
-    }
-    for (std::size_t i = 0; i < total; ++i) {
-        grid.nodes[i] = static_cast<double>(dtm::load_le<float>(floats + 4 * i));
+    std::vector<float> nodes(std::min(total, BLOCK_NODES));
+    for (std::size_t done = 0; done < total;) {
+        const std::size_t count = std::min(nodes.size(), total - done);
+        if (std::fread(nodes.data(), sizeof(float), count, source.stream.get()) != count) {
+            return GridStatus::cannot_read_data;
+        }
+        if constexpr (std::endian::native == std::endian::big) {
+            for (float& node : nodes) {
+                node = dtm::load_le<float>(&node);
+            }
+        }
+        to_cell.convert(nodes.data(), count, grid.cells.get() + done);
+        done += count;
     }
     return GridStatus::ok;
 }

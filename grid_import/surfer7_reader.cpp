@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <bit>
 #include <cstring>
+#include <vector>
 
 #include "dtmfile/endian.hpp"
 #include "grid_import/surfer_layout.hpp"
@@ -53,22 +54,29 @@ GridStatus read_header(GridSource& source, GrdInfo& info) {
     return GridStatus::ok;
 }
 
-GridStatus read_nodes(GridSource& source, GrdGrid& grid) {
+GridStatus read_nodes(GridSource& source, GrdGrid& grid, const NodeToCell& to_cell) {
     std::FILE* const stream = source.stream.get();
     GrdSectionHeader data;
     if (!find_section(stream, GRD_TAG_DATA, data)) {
         return GridStatus::cannot_read_data;
     }
-    // The nodes go straight into the grid's memory in one read; on a
-    // big-endian machine each is then turned round in place.
+    // The float64 nodes pass through one buffer, a block at a time, and
+    // become cells on the way.
+    constexpr std::size_t BLOCK_NODES = std::size_t{1} << 17;
     const std::size_t total = grid.size();
-    if (std::fread(grid.nodes.get(), sizeof(double), total, stream) != total) {
-        return GridStatus::cannot_read_data;
-    }
-    if constexpr (std::endian::native == std::endian::big) {
-        for (std::size_t i = 0; i < total; ++i) {
-            grid.nodes[i] = dtm::load_le<double>(&grid.nodes[i]);
+    std::vector<double> nodes(std::min(total, BLOCK_NODES));
+    for (std::size_t done = 0; done < total;) {
+        const std::size_t count = std::min(nodes.size(), total - done);
+        if (std::fread(nodes.data(), sizeof(double), count, stream) != count) {
+            return GridStatus::cannot_read_data;
         }
+        if constexpr (std::endian::native == std::endian::big) {
+            for (double& node : nodes) {
+                node = dtm::load_le<double>(&node);
+            }
+        }
+        to_cell.convert(nodes.data(), count, grid.cells.get() + done);
+        done += count;
     }
     return GridStatus::ok;
 }

@@ -37,6 +37,7 @@ const SurferLayout* detect_layout(const std::string& source_path) {
 
 GridStatus open_grid(const SurferLayout& layout, const std::string& source_path, GridSource& source,
                      GrdInfo& info) {
+    source.path = source_path;
     source.stream = platform::open_read_stream(source_path, layout.open_mode);
     if (!source.stream || layout.read_header(source, info) != GridStatus::ok) {
         return GridStatus::cannot_read_header;

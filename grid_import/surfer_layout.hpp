@@ -20,8 +20,12 @@ namespace briskel {
 // The source as its readers see it: the stream, and for the text layout
 // the buffered reader that goes on from the header to the nodes.
 struct GridSource {
+    std::string path;
     platform::UniqueFile stream;
     std::optional<textscan::TextReader> text;
+    // Node text longer than this is read in two halves at once, on two
+    // cores when the machine has them.
+    std::uint64_t split_text_from = std::uint64_t{4} << 20;
 
     // Where the next read starts; nothing when the stream cannot tell.
     std::optional<std::uint64_t> position() const;
@@ -38,9 +42,10 @@ struct SurferLayout {
     // Reads the header from the start of the file; on success the source
     // stands where the nodes begin. ok or cannot_read_header.
     GridStatus (*read_header)(GridSource& source, GrdInfo& info);
-    // Fills the grid from where the header reader stopped: ok only when
-    // every node was read, else cannot_read_data.
-    GridStatus (*read_nodes)(GridSource& source, GrdGrid& grid);
+    // Fills the grid from where the header reader stopped, each node turned
+    // into its cell as it is read: ok only when every node was read, else
+    // cannot_read_data.
+    GridStatus (*read_nodes)(GridSource& source, GrdGrid& grid, const NodeToCell& to_cell);
 };
 
 // Each defined in its own reader file.

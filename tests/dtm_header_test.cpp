@@ -106,6 +106,25 @@ TEST(DtmWriter, HeaderFirstCellsFromByte200AndTheRangeWrittenAgain) {
               WriteStatus::cannot_create);
 }
 
+TEST(DtmWriter, EachCellTypeTakesItsOwnWidth) {
+    const std::vector<std::pair<int, std::string>> encodings = {
+        {DTM_INT16, std::string("\xFF\xFF", 2)},
+        {DTM_INT32, std::string("\xFF\xFF\xFF\xFF", 4)},
+        {DTM_FLOAT32, std::string("\x00\x00\xC0\xBF", 4)},
+        {DTM_FLOAT64, std::string("\x00\x00\x00\x00\x00\x00\xF8\xBF", 8)}};
+    for (const auto& [data_type, bytes] : encodings) {
+        DtmHeader header = sample_header();
+        header.data_type = static_cast<std::int16_t>(data_type);
+        DtmWriter writer(header);
+        StringSink sink;
+        ASSERT_EQ(writer.start(sink), WriteStatus::ok);
+        writer.put(-1.5);
+        writer.put_repeated(-1.5, 2);
+        ASSERT_EQ(writer.finish(), WriteStatus::ok);
+        EXPECT_EQ(sink.bytes().substr(DTM_DATA_OFFSET), bytes + bytes + bytes) << data_type;
+    }
+}
+
 TEST(DtmWriter, FullDeviceFailsWithoutBeingRemoved) {
     struct stat info {};
     if (::stat("/dev/full", &info) != 0) {

@@ -85,6 +85,55 @@ TEST(SurferHeaders, AsciiCountsAreDecimal) {
     EXPECT_EQ(header_of("DSAA -3 2 0 1 0 1 0 1 ", info), GridStatus::cannot_read_header);
 }
 
+// The node text read in two halves at once gives what one pass gives: the
+// same cells, or the same failure, wherever the halves meet.
+TEST(SurferHeaders, AsciiNodesReadInTwoHalvesAsInOne) {
+    TempDir dir;
+    const auto read = [&](const std::string& text, std::uint64_t split_from,
+                          std::vector<std::uint32_t>& bits) {
+        write_file(dir.file("g.grd"), text);
+        GridSource source;
+        source.split_text_from = split_from;
+        GrdInfo info;
+        GrdGrid grid;
+        if (open_grid(SURFER6_ASCII, dir.file("g.grd"), source, info) != GridStatus::ok ||
+            !allocate_grid(info, grid)) {
+            return GridStatus::cannot_read_header;
+        }
+        const GridStatus status = SURFER6_ASCII.read_nodes(source, grid, NodeToCell{1e38, 1.0});
+        bits.clear();
+        for (std::size_t i = 0; status == GridStatus::ok && i < grid.size(); ++i) {
+            bits.push_back(std::bit_cast<std::uint32_t>(grid.cells[i]));
+        }
+        return status;
+    };
+    // Words that read as one number, as two ("1.5-2"), as a number cut
+    // short ("1e"), or as none.
+    const char* const WORDS[] = {"1",   "-2.5", "1.5-2", "1e", "3e+",
+                                 "nan", "inf",  "x",     "7z", "1e39"};
+    const char* const SPACES[] = {" ", "  ", "\r\n", "\t", "\n\n"};
+    std::uint32_t state = 12345;
+    const auto next = [&state](std::uint32_t n) {
+        state = state * 1664525u + 1013904223u;
+        return (state >> 8) % n;
+    };
+    for (int round = 0; round < 300; ++round) {
+        const int columns = 1 + static_cast<int>(next(30));
+        std::string text = "DSAA " + std::to_string(columns) + " 2 0 1 0 1 0 1\n";
+        // Around the 2 x columns nodes the grid needs: a few short or over.
+        const int words = std::max(0, 2 * columns + static_cast<int>(next(8)) - 3);
+        for (int i = 0; i < words; ++i) {
+            text += next(12) == 0 ? WORDS[next(10)] : std::to_string(next(1000));
+            text += SPACES[next(5)];
+        }
+        std::vector<std::uint32_t> once;
+        std::vector<std::uint32_t> halves;
+        const GridStatus one_pass = read(text, UINT64_MAX, once);
+        EXPECT_EQ(read(text, 0, halves), one_pass) << text;
+        EXPECT_EQ(halves, once) << text;
+    }
+}
+
 TEST(BriskelOptions, ZoneReadsLikeAtoiWithin32Bits) {
     EXPECT_EQ(read_zone_number("70000"), 70000);
     EXPECT_EQ(read_zone_number("  -3x"), -3);
@@ -118,22 +167,18 @@ TEST(DtmCells, EveryShapeGivesTheColumnsInOrder) {
         GrdInfo info;
         info.rows = rows;
         info.columns = columns;
-        info.blank_value = 1e300;
         GrdGrid grid;
         ASSERT_TRUE(allocate_grid(info, grid));
         for (std::size_t i = 0; i < grid.size(); ++i) {
-            // Blanks, values past the float range and NaN among ordinary ones.
-            static const double ODD[] = {2e300, 1.2e39, -1.2e39, 3.4028235e38 / 0.3048,
-                                         std::numeric_limits<double>::quiet_NaN()};
-            grid.nodes[i] =
-                i % 97 == 5 ? ODD[(i / 97) % 5] : static_cast<double>(i) * 0.37 - 1000.0;
+            grid.cells[i] = i % 97 == 5 ? std::numeric_limits<float>::quiet_NaN()
+                                        : static_cast<float>(i) * 0.37f - 1000.0f;
         }
         DtmHeader header;
         header.data_type = DTM_FLOAT32;
         DtmWriter writer(header);
         StringSink sink;
         ASSERT_EQ(writer.start(sink), WriteStatus::ok);
-        ASSERT_EQ(write_dtm_cells(grid, info, 0.3048, writer), WriteStatus::ok);
+        ASSERT_EQ(write_dtm_cells(grid, writer), WriteStatus::ok);
         ASSERT_EQ(writer.finish(), WriteStatus::ok);
         ASSERT_EQ(sink.bytes().size(), DTM_DATA_OFFSET + 4 * grid.size());
         std::vector<float> cells(grid.size());
@@ -142,12 +187,39 @@ TEST(DtmCells, EveryShapeGivesTheColumnsInOrder) {
         std::size_t k = 0;
         for (std::int32_t c = 0; c < columns; ++c) {
             for (std::int32_t r = 0; r < rows; ++r, ++k) {
-                const double node = grid.node(r, c);
-                const float expected = node >= 1e300 ? -32767.0f : to_float32(node * 0.3048);
                 wrong += std::bit_cast<std::uint32_t>(cells[k]) !=
-                         std::bit_cast<std::uint32_t>(expected);
+                         std::bit_cast<std::uint32_t>(grid.cell(r, c));
             }
         }
         EXPECT_EQ(wrong, 0u) << rows << " x " << columns;
+    }
+}
+
+// Nodes become cells two at a time exactly as one at a time: blanks, values
+// past the float range, NaN and ordinary ones, from float64 and float32.
+TEST(DtmCells, NodesBecomeCellsTwoAtATimeAsOneAtATime) {
+    const NodeToCell to_cell{1e300, 0.3048};
+    const std::vector<double> doubles = {
+        2e300, 1.2e39,   -1.2e39, 3.4028235e38 / 0.3048, std::numeric_limits<double>::quiet_NaN(),
+        1e300, -1000.25, 0.37};
+    const std::vector<float> floats = {3.4e38f, -3.4e38f, std::numeric_limits<float>::quiet_NaN(),
+                                       7.5f, -0.0f};
+    for (std::size_t count = 1; count <= doubles.size(); ++count) {
+        std::vector<float> cells(count);
+        to_cell.convert(doubles.data(), count, cells.data());
+        for (std::size_t i = 0; i < count; ++i) {
+            const float expected =
+                doubles[i] >= 1e300 ? -32767.0f : to_float32(doubles[i] * 0.3048);
+            EXPECT_EQ(std::bit_cast<std::uint32_t>(cells[i]),
+                      std::bit_cast<std::uint32_t>(expected))
+                << "double node " << i << " of " << count;
+        }
+    }
+    std::vector<float> cells(floats.size());
+    to_cell.convert(floats.data(), floats.size(), cells.data());
+    for (std::size_t i = 0; i < floats.size(); ++i) {
+        const float expected = to_float32(static_cast<double>(floats[i]) * 0.3048);
+        EXPECT_EQ(std::bit_cast<std::uint32_t>(cells[i]), std::bit_cast<std::uint32_t>(expected))
+            << "float node " << i;
     }
 }

@@ -5,6 +5,7 @@
 
 #include "dem_import/dem_extent.hpp"
 #include "dem_import/dem_status.hpp"
+#include "dem_import/profile_cells.hpp"
 #include "dem_import/reformat.hpp"
 #include "dtmfile/dtm_writer.hpp"
 #include "dtmfile/units.hpp"
@@ -37,26 +38,33 @@ TEST(CellValue, EachTypeConvertsAsItsCellStoresIt) {
 
 namespace {
 
-// Runs the reformatting pass for cells of `data_type` over the DEM (by
-// default two profiles in meters) and returns the cell bytes; `header`
-// then holds the range found.
-std::string reformat_as(int data_type, double elevation_factor, DtmHeader& header,
-                        std::vector<TestProfile> profiles = {make_profile(0, 0, {5, -2, 0}),
-                                                             make_profile(30, 60, {7})}) {
+// Runs the scan and the reformatting pass over the DEM (by default two
+// profiles in meters) and returns the cell bytes; `header` then holds the
+// range found. The cells come from the scan's kept cells or, with `read_twice`
+// (the /V question's way), from reading the profiles again.
+std::string reformat(double elevation_factor, DtmHeader& header, bool read_twice = false,
+                     std::vector<TestProfile> profiles = {make_profile(0, 0, {5, -2, 0}),
+                                                          make_profile(30, 60, {7})}) {
     TempDir dir;
     TestDem dem;
     dem.profiles = std::move(profiles);
     write_file(dir.file("a.dem"), build_dem(dem));
+    DemSource source;
     DemHeader dem_header;
+    DemLimits limits;
     DemExtent extent;
-    EXPECT_TRUE(compute_dem_extent(dir.file("a.dem"), true, dem_header, extent).ok());
-    header.data_type = static_cast<std::int16_t>(data_type);
+    EXPECT_TRUE(open_dem(dir.file("a.dem"), source, dem_header).ok());
+    ProfileCells kept(static_cast<double>(dem_header.z_resolution), elevation_factor);
+    EXPECT_TRUE(scan_profiles(source, dem_header, true, limits, read_twice ? nullptr : &kept).ok());
+    EXPECT_TRUE(grid_extent(dem_header, limits, source.size, extent).ok());
+    header.data_type = DTM_INT16;
+    header.row_count = extent.row_count;
     DtmWriter writer(header);
     StringSink sink;
     EXPECT_EQ(writer.start(sink), WriteStatus::ok);
-    EXPECT_TRUE(
-        reformat_profiles(dir.file("a.dem"), extent, dem_header, elevation_factor, true, writer)
-            .ok());
+    EXPECT_TRUE(reformat_profiles(source, extent, dem_header, read_twice ? nullptr : &kept,
+                                  elevation_factor, true, writer)
+                    .ok());
     EXPECT_EQ(writer.finish(), WriteStatus::ok);
     header = writer.header();
     return sink.bytes().substr(DTM_DATA_OFFSET);
@@ -64,35 +72,21 @@ std::string reformat_as(int data_type, double elevation_factor, DtmHeader& heade
 
 } // namespace
 
-TEST(Reformat, FloatCellsKeepEveryVoidAtMinusOneWhateverTheFactor) {
-    DtmHeader header;
-    const std::string cells = reformat_as(DTM_FLOAT32, FEET_TO_METERS, header);
-    ASSERT_EQ(cells.size(), 2u * 3 * 4);
-    EXPECT_EQ(le_float32(cells, 0), static_cast<float>(5 * FEET_TO_METERS));
-    EXPECT_EQ(le_float32(cells, 4), -1.0f);
-    EXPECT_EQ(le_float32(cells, 8), 0.0f);
-    EXPECT_EQ(cells.substr(12, 8), std::string("\x00\x00\x80\xBF\x00\x00\x80\xBF", 8));
-    EXPECT_EQ(le_float32(cells, 20), static_cast<float>(7 * FEET_TO_METERS));
-    EXPECT_EQ(header.z_min, static_cast<double>(static_cast<float>(5 * FEET_TO_METERS)));
-    EXPECT_EQ(header.z_max, static_cast<double>(static_cast<float>(7 * FEET_TO_METERS)));
-}
-
-TEST(Reformat, Float64AndInt32CellsUseTheirOwnWidths) {
-    DtmHeader header;
-    const std::string wide = reformat_as(DTM_FLOAT64, 1.0, header);
-    ASSERT_EQ(wide.size(), 2u * 3 * 8);
-    EXPECT_EQ(wide.substr(24, 8), std::string("\x00\x00\x00\x00\x00\x00\xF0\xBF", 8));
-    EXPECT_EQ(le_float64(wide, 40), 7.0);
-    const std::string ints = reformat_as(DTM_INT32, METERS_TO_FEET, header);
-    ASSERT_EQ(ints.size(), 2u * 3 * 4);
-    EXPECT_EQ(le_int32(ints, 0), 16);
-    EXPECT_EQ(le_int32(ints, 4), -1);
-    EXPECT_EQ(le_int32(ints, 12), -1);
+TEST(Reformat, EveryVoidStaysMinusOneWhateverTheFactorReadOnceOrTwice) {
+    for (const bool read_twice : {false, true}) {
+        DtmHeader header;
+        const std::string cells = reformat(FEET_TO_METERS, header, read_twice);
+        ASSERT_EQ(cells.size(), 2u * 3 * 2);
+        // 5 ft is 1.524 m, 7 ft 2.1336 m; -2 is a void, 0 stays 0.
+        EXPECT_EQ(cells, std::string("\x01\x00\xFF\xFF\x00\x00\xFF\xFF\xFF\xFF\x02\x00", 12));
+        EXPECT_EQ(header.z_min, 1.0);
+        EXPECT_EQ(header.z_max, 2.0);
+    }
 }
 
 TEST(Reformat, NoPositiveCellLeavesTheStartValuesAsTheRange) {
     DtmHeader header;
-    reformat_as(DTM_INT16, 1.0, header, {make_profile(0, 0, {0, -5})});
+    reformat(1.0, header, false, {make_profile(0, 0, {0, -5})});
     EXPECT_EQ(header.z_min, std::numeric_limits<double>::max());
     EXPECT_EQ(header.z_max, 2.2250738585072014e-308);
 }

@@ -98,7 +98,7 @@ Loaded load_grid(const SurferLayout& layout, const std::string& path) {
     }
     GrdGrid grid;
     if (!source_holds_grid(layout, info, source) || !allocate_grid(info, grid) ||
-        layout.read_nodes(source, grid) != GridStatus::ok) {
+        layout.read_nodes(source, grid, NodeToCell{info.blank_value, 1.0}) != GridStatus::ok) {
         return Loaded::NoData;
     }
     return Loaded::Whole;

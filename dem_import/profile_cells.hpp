@@ -1,0 +1,43 @@
+// Profiles turned into DTM cells as they are read, and kept until the extent
+// of the whole DEM tells where each column starts. Every elevation is read
+// and converted once; the cells take two bytes each, the size they will
+// have in the DTM file.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <vector>
+
+#include "dem_import/dem_profile.hpp"
+
+namespace taverlin {
+
+// The cells of a profile's elevations, south to north: v = raw count x
+// z_resolution + datum in float64; below 0 the void value -1, otherwise
+// the int16 cell of elevation_factor x v (truncated, 16-bit wrap).
+void profile_cells(const DemProfile& profile, double z_resolution, double elevation_factor,
+                   std::vector<std::int16_t>& cells);
+
+class ProfileCells {
+  public:
+    ProfileCells(double z_resolution, double elevation_factor)
+        : z_resolution_(z_resolution), elevation_factor_(elevation_factor) {}
+
+    // Converts the profile's elevations and keeps them with its Y.
+    void add(const DemProfile& profile);
+
+    std::size_t size() const { return columns_.size(); }
+    double y_start(std::size_t i) const { return columns_[i].y_start; }
+    std::span<const std::int16_t> cells(std::size_t i) const { return columns_[i].cells; }
+
+  private:
+    struct Column {
+        double y_start;
+        std::vector<std::int16_t> cells;
+    };
+    double z_resolution_;
+    double elevation_factor_;
+    std::vector<Column> columns_;
+};
+
+} // namespace taverlin
