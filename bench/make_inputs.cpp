@@ -9,6 +9,9 @@
 // grid_6000_dsrb.grd  Surfer 7 binary, 6000 x 6000 float64 nodes
 // grid_6000_dsbb.grd  Surfer 6 binary, 6000 x 6000 float32 nodes
 // grid_3000_dsaa.grd  Surfer 6 ASCII, 3000 x 3000 nodes, 10 significant digits
+// grid_3000_gdal_dsaa.grd
+//                     the same nodes as GDAL writes them: 14 significant digits,
+//                     a blank after every node, CR LF line ends
 //
 // The terrain is a sum of a few sine waves over the unit square, shaped so
 // that lowlands are broad and peaks steep (about -50 to 3000 m), with a little
@@ -420,15 +423,23 @@ void write_binary_grids(const fs::path& dsrb_path, const fs::path& dsbb_path,
     dsbb.finish();
 }
 
-// %.10g
-void append_number(std::string& out, double value) {
-    char text[32];
+// %.<digits>g
+void append_number(std::string& out, double value, int digits = 10) {
+    char text[40];
     const auto converted =
-        std::to_chars(text, text + sizeof text, value, std::chars_format::general, 10);
+        std::to_chars(text, text + sizeof text, value, std::chars_format::general, digits);
     out.append(text, converted.ptr);
 }
 
-void write_ascii_grid(const fs::path& path, const Terrain& terrain) {
+// How an ASCII grid's text is laid out: significant digits of each node,
+// line end, and whether a blank follows every node (as GDAL writes them).
+struct TextLayout {
+    int digits = 10;
+    const char* line_end = "\n";
+    bool blank_after_every_node = false;
+};
+
+void write_ascii_grid(const fs::path& path, const Terrain& terrain, const TextLayout& layout) {
     const int size = terrain.size();
     Range z;
     for (int j = 0; j < size; ++j) {
@@ -440,14 +451,16 @@ void write_ascii_grid(const fs::path& path, const Terrain& terrain) {
         }
     }
     const double span = SPACING * (size - 1);
-    std::string text = "DSAA\n" + std::to_string(size) + " " + std::to_string(size) + "\n";
+    const std::string line_end = layout.line_end;
+    std::string text =
+        "DSAA" + line_end + std::to_string(size) + " " + std::to_string(size) + line_end;
     const std::pair<double, double> limits[] = {
         {X_ORIGIN, X_ORIGIN + span}, {Y_ORIGIN, Y_ORIGIN + span}, {z.low, z.high}};
     for (const auto& [low, high] : limits) {
-        append_number(text, low);
+        append_number(text, low, layout.digits);
         text += ' ';
-        append_number(text, high);
-        text += '\n';
+        append_number(text, high, layout.digits);
+        text += line_end;
     }
     OutputFile out(path);
     out.write(text);
@@ -459,11 +472,17 @@ void write_ascii_grid(const fs::path& path, const Terrain& terrain) {
             if (std::isnan(h)) {
                 text += SURFER6_BLANK_TEXT;
             } else {
-                append_number(text, h);
+                append_number(text, h, layout.digits);
             }
-            text += (i + 1) % 10 == 0 || i + 1 == size ? '\n' : ' ';
+            const bool line_ends = (i + 1) % 10 == 0 || i + 1 == size;
+            if (layout.blank_after_every_node || !line_ends) {
+                text += ' ';
+            }
+            if (line_ends) {
+                text += line_end;
+            }
         }
-        text += '\n';
+        text += line_end;
         out.write(text);
     }
     out.finish();
@@ -493,8 +512,12 @@ int main(int argc, char** argv) {
             write_binary_grids(folder / "grid_6000_dsrb.grd", folder / "grid_6000_dsbb.grd",
                                Terrain(BINARY_GRID_SIZE));
         });
+        const Terrain ascii_terrain(ASCII_GRID_SIZE);
         timed("grid_3000_dsaa.grd",
-              [&] { write_ascii_grid(folder / "grid_3000_dsaa.grd", Terrain(ASCII_GRID_SIZE)); });
+              [&] { write_ascii_grid(folder / "grid_3000_dsaa.grd", ascii_terrain, {}); });
+        timed("grid_3000_gdal_dsaa.grd", [&] {
+            write_ascii_grid(folder / "grid_3000_gdal_dsaa.grd", ascii_terrain, {14, "\r\n", true});
+        });
     } catch (const std::exception& e) {
         std::fprintf(stderr, "bench_make_inputs: %s\n", e.what());
         return 1;

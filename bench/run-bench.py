@@ -64,6 +64,8 @@ INPUTS = [
     Input("grid_6000_dsrb.grd", "Surfer 7 binary", "briskel", 6000 * 6000, 4, 1),
     Input("grid_6000_dsbb.grd", "Surfer 6 binary", "briskel", 6000 * 6000, 4, 1),
     Input("grid_3000_dsaa.grd", "Surfer 6 ASCII", "briskel", 3000 * 3000, 4, 1),
+    # The same nodes as GDAL writes a Surfer 6 ASCII grid: 14 significant digits.
+    Input("grid_3000_gdal_dsaa.grd", "Surfer 6 ASCII (GDAL)", "briskel", 3000 * 3000, 4, 1),
 ]
 
 

@@ -1,5 +1,8 @@
 #include "dem_import/profile_cells.hpp"
 
+#include <algorithm>
+#include <new>
+
 #include "dtmfile/conventions.hpp"
 #include "dtmfile/dtm_header.hpp"
 #include "dtmfile/dtm_writer.hpp"
@@ -14,8 +17,7 @@ const auto VOID_CELL =
 } // namespace
 
 void profile_cells(const DemProfile& profile, double z_resolution, double elevation_factor,
-                   std::vector<std::int16_t>& cells) {
-    cells.resize(profile.elevations.size());
+                   std::span<std::int16_t> cells) {
     const double datum = profile.datum_elevation;
     for (std::size_t i = 0; i < cells.size(); ++i) {
         const double v = static_cast<double>(profile.elevations[i]) * z_resolution + datum;
@@ -28,8 +30,25 @@ void profile_cells(const DemProfile& profile, double z_resolution, double elevat
 }
 
 void ProfileCells::add(const DemProfile& profile) {
-    Column& column = columns_.emplace_back(Column{profile.y_start, {}});
-    profile_cells(profile, z_resolution_, elevation_factor_, column.cells);
+    const std::size_t count = profile.elevations.size();
+    if (count == 0) {
+        columns_.push_back(Column{profile.y_start, {}});
+        return;
+    }
+    if (count > block_capacity_ - block_used_) {
+        block_capacity_ = std::max(count, BLOCK_CELLS);
+        platform::LargeMemory block(block_capacity_ * sizeof(std::int16_t));
+        if (!block) {
+            throw std::bad_alloc();
+        }
+        blocks_.push_back(std::move(block));
+        block_used_ = 0;
+    }
+    auto* const start = static_cast<std::int16_t*>(blocks_.back().get()) + block_used_;
+    block_used_ += count;
+    const std::span<std::int16_t> cells(start, count);
+    profile_cells(profile, z_resolution_, elevation_factor_, cells);
+    columns_.push_back(Column{profile.y_start, cells});
 }
 
 } // namespace taverlin

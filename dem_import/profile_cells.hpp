@@ -8,6 +8,7 @@
 #include <span>
 #include <vector>
 
+#include "cli/platform.hpp"
 #include "dem_import/dem_profile.hpp"
 
 namespace taverlin {
@@ -16,7 +17,7 @@ namespace taverlin {
 // z_resolution + datum in float64; below 0 the void value -1, otherwise
 // the int16 cell of elevation_factor x v (truncated, 16-bit wrap).
 void profile_cells(const DemProfile& profile, double z_resolution, double elevation_factor,
-                   std::vector<std::int16_t>& cells);
+                   std::span<std::int16_t> cells);
 
 class ProfileCells {
   public:
@@ -31,13 +32,21 @@ class ProfileCells {
     std::span<const std::int16_t> cells(std::size_t i) const { return columns_[i].cells; }
 
   private:
+    // Cells are kept back to back in large blocks of memory, taken from the
+    // system as they fill (in huge pages where it offers them), so that
+    // keeping them costs few page faults and no copying.
+    static constexpr std::size_t BLOCK_CELLS = std::size_t{1} << 24;
+
     struct Column {
         double y_start;
-        std::vector<std::int16_t> cells;
+        std::span<std::int16_t> cells;
     };
     double z_resolution_;
     double elevation_factor_;
     std::vector<Column> columns_;
+    std::vector<platform::LargeMemory> blocks_;
+    std::size_t block_capacity_ = 0; // cells in the last block
+    std::size_t block_used_ = 0;
 };
 
 } // namespace taverlin

@@ -149,6 +149,7 @@ DemResult reformat_profiles(DemSource& source, const DemExtent& extent, const De
                 read_profile_elevations(in, profile) != DemStatus::ok) {
                 return fail({DemStatus::cannot_read_profile, p});
             }
+            cells.resize(profile.elevations.size());
             profile_cells(profile, z_resolution, elevation_factor, cells);
             write_column(profile.y_start, cells, extent, dem, writer, range);
             // A file that ends here fails at the next profile header, if
