@@ -38,6 +38,7 @@ max_length() {
     esac
 }
 
+# The same mapping gives the replay test cases their folders (fuzz/CMakeLists.txt).
 seed_folder() {
     case $1 in
     dem_*) echo fuzz/corpus/dem ;;
