@@ -450,11 +450,14 @@ struct DemCells {
 };
 
 // The cells the profiles define: profile p is column p - 1, from the south
-// truncate((y_start - y_min) / y_resolution) voids (none for less than 0 or
-// not a number, at most the rows), the elevations cut at the rows, voids up
-// to the rows. An elevation is raw x z_resolution + datum; below 0 a void,
-// else that times the elevation factor as an int16 cell stores it. Voids
-// are -1.
+// (y_start - y_min) / y_resolution truncated to 32 bits voids (none for less
+// than 0, at most the rows), the elevations cut at the rows, voids up to the
+// rows. The truncation is the cells' own: beyond 32 bits or not a number it
+// gives -2^31, so no voids. That happens to a profile past the count in the
+// Type A record (the extent scan stops at that count, the grid may have more
+// columns) that lies far north of the others: it starts at row 0. An
+// elevation is raw x z_resolution + datum; below 0 a void, else that times
+// the elevation factor as an int16 cell stores it. Voids are -1.
 DemCells dem_cells(const std::string& bytes, const taverlin::DemHeader& dem,
                    const taverlin::DemExtent& extent, double elevation_factor) {
     using taverlin::DemStatus;
@@ -488,10 +491,10 @@ DemCells dem_cells(const std::string& bytes, const taverlin::DemHeader& dem,
         }
         const double y_start = reals[1];
         const double datum = reals[2];
-        const double voids = (y_start - extent.y_min) / static_cast<double>(dem.y_resolution);
-        std::size_t row = !(voids > 0)                         ? 0
-                          : voids >= static_cast<double>(rows) ? rows
-                                                               : static_cast<std::size_t>(voids);
+        auto row = static_cast<std::size_t>(
+            std::clamp(dtm::truncate_to_int32((y_start - extent.y_min) /
+                                              static_cast<double>(dem.y_resolution)),
+                       0, extent.row_count));
         double* const column = out.cells.data() + static_cast<std::size_t>(p - 1) * rows;
         for (std::int32_t k = 0; k < elevation_count; ++k) {
             std::int32_t raw = 0;
