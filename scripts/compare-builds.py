@@ -38,7 +38,9 @@ The runs:
     /S /XF /ZF; surfer_grid with briskel "g.grd g.dtm m m /pm /em" and
     "g.grd g.dtm f f"; dtm_file with dtminfo "x.dtm" and "x.dtm /Ip.png";
     with --fuzz-work DIR also the corpora the fuzzers grew there
-    (DIR/corpus/<target>, as scripts/run-fuzzers.sh keeps them);
+    (DIR/corpus/<target>, as scripts/run-fuzzers.sh keeps them; those of
+    round_trip_fuzzer go to briskel when they begin with DSAA, DSBB or DSRB,
+    else to taverlin);
   * with --bench-inputs DIR (for instance the work folder of
     bench/run-bench.py): each *.dem there with taverlin /Q, each *.grd with
     briskel "m m /PM /EM /Q", then dtminfo on the DTM file without and with a
@@ -228,7 +230,7 @@ def sample_jobs():
 
 def fuzz_jobs(fuzz_work=None):
     jobs = []
-    # (folder, the program its inputs are for)
+    # (folder, the program its inputs are for; None: told by each input)
     folders = [(REPO / "fuzz" / "corpus" / name, tool)
                for name, tool in (("dem", "taverlin"), ("surfer_grid", "briskel"),
                                   ("dtm_file", "dtminfo"))]
@@ -237,13 +239,18 @@ def fuzz_jobs(fuzz_work=None):
         for target, tool in (("dem_header_fuzzer", "taverlin"), ("dem_profile_fuzzer", "taverlin"),
                              ("surfer_grid_fuzzer", "briskel"), ("surfer7_fuzzer", "briskel"),
                              ("surfer6_binary_fuzzer", "briskel"),
-                             ("surfer6_ascii_fuzzer", "briskel"), ("dtm_file_fuzzer", "dtminfo")):
+                             ("surfer6_ascii_fuzzer", "briskel"), ("dtm_file_fuzzer", "dtminfo"),
+                             ("round_trip_fuzzer", None)):
             if (grown / target).is_dir():
                 folders.append((grown / target, tool))
 
-    for folder, tool in folders:
+    for folder, folder_tool in folders:
         for source in sorted(p for p in folder.iterdir() if p.is_file()):
             label = f"fuzz {folder.name}/{source.name}"
+            tool = folder_tool
+            if tool is None:  # grids by their first bytes, the rest DEMs
+                grid = source.read_bytes()[:4] in (b"DSAA", b"DSBB", b"DSRB")
+                tool = "briskel" if grid else "taverlin"
             if tool == "taverlin":
                 for extra in ([], ["/XF", "/ZF"]):
                     step = Step("taverlin", ["x.dem", "x.dtm", "/S"] + extra)

@@ -16,7 +16,7 @@ shift || true
 targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then
     targets=(dem_header_fuzzer dem_profile_fuzzer surfer_grid_fuzzer number_scan_fuzzer
-             dtm_file_fuzzer)
+             dtm_file_fuzzer round_trip_fuzzer)
 fi
 
 bash scripts/install-deps.sh fuzz
@@ -33,11 +33,12 @@ mkdir -p "$work/artifacts" "$work/logs"
 # Inputs up to a few records of a DEM, or a few hundred grid nodes.
 max_length() {
     case $1 in
-    dem_*) echo 8192 ;;
+    dem_* | round_trip_*) echo 8192 ;;
     *) echo 4096 ;;
     esac
 }
 
+# The same mapping gives the replay test cases their folders (fuzz/CMakeLists.txt).
 seed_folder() {
     case $1 in
     dem_*) echo fuzz/corpus/dem ;;

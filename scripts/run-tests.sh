@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds everything and runs the whole test suite: the optimised build, the
-# same tests under AddressSanitizer and UndefinedBehaviorSanitizer, and every
-# fuzz target for a short while (FUZZ_SECONDS, 30 by default).
+# same tests under AddressSanitizer and UndefinedBehaviorSanitizer (both
+# suites replay every fuzz target on its seeds), and every fuzz target under
+# libFuzzer for a short while (FUZZ_SECONDS, 30 by default).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/build.sh
