@@ -342,6 +342,8 @@ void check_grid(const std::string& bytes, const std::string& path) {
         const std::string what = layout->name;
         const SourceGrid source = source_grid(*layout, bytes);
         GridSource input;
+        // Half the inputs read a node text in two halves at once.
+        input.split_text_from = bytes.size() % 4 < 2 ? 0 : UINT64_MAX;
         GrdInfo info;
         const bool opened = open_grid(*layout, path, input, info) == GridStatus::ok;
         if (opened != source.header_read) {
@@ -353,8 +355,9 @@ void check_grid(const std::string& bytes, const std::string& path) {
         }
         compare_info(info, source.info, what);
         GrdGrid grid;
+        const NodeToCell to_cell{info.blank_value, settings.z_factor};
         const bool loaded = source_holds_grid(*layout, info, input) && allocate_grid(info, grid) &&
-                            layout->read_nodes(input, grid) == GridStatus::ok;
+                            layout->read_nodes(input, grid, to_cell) == GridStatus::ok;
         if (loaded != source.nodes_read) {
             differ(what + (loaded ? ": nodes read, but the bytes do not hold them all"
                                   : ": nodes not read, but the bytes hold them all"));
@@ -362,33 +365,35 @@ void check_grid(const std::string& bytes, const std::string& path) {
         if (!loaded) {
             continue;
         }
+        // Each node becomes its cell as it is read: blank nodes (at or above
+        // the blank value) void, the others scaled and rounded to float32.
+        const auto cell_of = [&](double node) {
+            return node >= source.info.blank_value ? -32767.0f
+                                                   : dtm::to_float32(node * settings.z_factor);
+        };
         for (std::size_t i = 0; i < source.nodes.size(); ++i) {
-            if (!same(grid.nodes[i], source.nodes[i])) {
-                differ(format_text("%s: node %zu read as %s, the bytes say %s", what.c_str(), i,
-                                   show(grid.nodes[i]).c_str(), show(source.nodes[i]).c_str()));
+            if (!same(grid.cells[i], cell_of(source.nodes[i]))) {
+                differ(format_text("%s: node %zu (%s) held as %s, not %s", what.c_str(), i,
+                                   show(source.nodes[i]).c_str(), show(grid.cells[i]).c_str(),
+                                   show(cell_of(source.nodes[i])).c_str()));
             }
         }
         const dtm::DtmHeader header = fill_dtm_header(info, settings);
         dtm::DtmWriter writer(header);
         testing_support::StringSink sink;
         if (writer.start(sink) != dtm::WriteStatus::ok ||
-            write_dtm_cells(grid, info, settings.z_factor, writer) != dtm::WriteStatus::ok ||
+            write_dtm_cells(grid, writer) != dtm::WriteStatus::ok ||
             writer.finish() != dtm::WriteStatus::ok) {
             differ(what + ": writing into memory failed");
         }
-        // Column by column from the south: blank nodes (at or above the
-        // blank value) void, the others scaled and rounded to float32.
+        // Column by column from the south.
         const auto rows = static_cast<std::size_t>(info.rows);
         const auto columns = static_cast<std::size_t>(info.columns);
         std::vector<double> expected;
         expected.reserve(source.nodes.size());
         for (std::size_t c = 0; c < columns; ++c) {
             for (std::size_t r = 0; r < rows; ++r) {
-                const double node = source.nodes[r * columns + c];
-                const float cell = node >= source.info.blank_value
-                                       ? -32767.0f
-                                       : dtm::to_float32(node * settings.z_factor);
-                expected.push_back(static_cast<double>(cell));
+                expected.push_back(static_cast<double>(cell_of(source.nodes[r * columns + c])));
             }
         }
         compare_cells(read_back(sink.bytes(), header, what), expected, info.rows, what);
@@ -400,9 +405,9 @@ void check_grid(const std::string& bytes, const std::string& path) {
 // The DEM read a second time with the C library: "%6d" for the I6 fields,
 // 24 bytes cut at a NUL with D turned into E and then "%lf" for the D24.15
 // ones, "%d" for each elevation.
-class DemSource {
+class DemReread {
   public:
-    explicit DemSource(const std::string& bytes) : bytes_(bytes), stream_(memory_stream(bytes_)) {}
+    explicit DemReread(const std::string& bytes) : bytes_(bytes), stream_(memory_stream(bytes_)) {}
 
     bool integer(int width, std::int32_t& value) {
         // Seeking empties the stream's buffer; numbers in a row need none.
@@ -462,7 +467,7 @@ DemCells dem_cells(const std::string& bytes, const taverlin::DemHeader& dem,
                    const taverlin::DemExtent& extent, double elevation_factor) {
     using taverlin::DemStatus;
     DemCells out;
-    DemSource in(bytes);
+    DemReread in(bytes);
     std::int32_t profile_rows = 0;
     std::int32_t profile_columns = 0;
     in.seek(852);
@@ -516,16 +521,29 @@ DemCells dem_cells(const std::string& bytes, const taverlin::DemHeader& dem,
 void check_dem(const std::string& bytes, const std::string& path) {
     using namespace taverlin;
     const std::string what = "DEM";
-    DemHeader dem;
-    DemExtent extent;
-    if (!compute_dem_extent(path, true, dem, extent).ok() ||
-        static_cast<std::int64_t>(extent.column_count) * extent.row_count > LARGEST_GRID_CELLS) {
-        return;
-    }
     DemRunSettings settings;
     settings.suppress_progress = true;
     if (bytes.size() % 2 == 0) {
         settings.output_z_unit = dtm::Unit::feet; // a factor other than 1 for meters
+    }
+    DemSource input;
+    DemHeader dem;
+    if (!open_dem(path, input, dem).ok()) {
+        return;
+    }
+    // Half the inputs keep the cells as the scan reads them, half read the
+    // profiles again as a run with the /V question does.
+    std::optional<ProfileCells> kept;
+    const auto factor = elevation_factor_before_settling(settings, dem);
+    if (factor && bytes.size() % 4 < 2) {
+        kept.emplace(static_cast<double>(dem.z_resolution), *factor);
+    }
+    DemLimits limits;
+    DemExtent extent;
+    if (!scan_profiles(input, dem, true, limits, kept ? &*kept : nullptr).ok() ||
+        !grid_extent(dem, limits, input.size, extent).ok() ||
+        static_cast<std::int64_t>(extent.column_count) * extent.row_count > LARGEST_GRID_CELLS) {
+        return;
     }
     settle_source_units(settings, dem);
     dtm::DtmHeader header = assemble_dtm_header(extent, dem, build_dem_description(dem), settings);
@@ -535,8 +553,8 @@ void check_dem(const std::string& bytes, const std::string& path) {
     if (writer.start(sink) != dtm::WriteStatus::ok) {
         differ(what + ": writing into memory failed");
     }
-    const DemResult converted =
-        reformat_profiles(path, extent, dem, factors.elevation, true, writer);
+    const DemResult converted = reformat_profiles(input, extent, dem, kept ? &*kept : nullptr,
+                                                  factors.elevation, true, writer);
     const DemCells source = dem_cells(bytes, dem, extent, factors.elevation);
     if (converted.status != source.result.status || converted.profile != source.result.profile) {
         differ(format_text("DEM: converted with status %d at profile %d, the bytes give %d at %d",
