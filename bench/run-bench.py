@@ -4,14 +4,17 @@
 Run from anywhere in the repository:
 
     python3 bench/run-bench.py [--runs 5] [--work DIR] [--install-gdal] [--no-build]
-                               [--tools BUILD_DIR]
+                               [--tools BUILD_DIR] [--before BUILD_DIR]
 
 Builds the release preset (scripts/build.sh) with the benchmark helpers, writes
 the inputs once into the work folder (build/bench-work by default; kept and
 reused), reads every input once to warm the page cache, checks that each tool
 converts each input, then for every input runs the converter, `cp` of the same
-file and `gdal_translate -of ENVI` (when it is on PATH) in turn, N times each.
-Prints a Markdown table and writes it to results.md in the work folder.
+file and `gdal_translate -of ENVI` (when it is on PATH) in turn, N times each;
+with --before, the tool of another build (an older version, say) as well, in
+the same turns, so that before and after are measured side by side. Prints a
+Markdown table with the ratios to cp and gdal_translate and the peak memory,
+and writes it to results.md in the work folder.
 
 Wall time is taken around each run; peak memory is the child's maximum
 resident set size, measured by bench_peak_rss. MB are 10^6 bytes.
@@ -49,18 +52,20 @@ class Input:
     def stem(self):
         return self.name.rsplit(".", 1)[0]
 
-    def tool_command(self, dest):
+    def tool_command(self, dest, build=None):
+        """The tool's command; of the given build folder, else of the one timed."""
         if self.tool == "taverlin":
-            return [str(TAVERLIN), self.name, dest, "/Q"]
-        return [str(BRISKEL), self.name, dest, "m", "m", "/PM", "/EM", "/Q"]
+            program = build / "dem_import" / "taverlin" if build else TAVERLIN
+            return [str(program), self.name, dest, "/Q"]
+        program = build / "grid_import" / "briskel" if build else BRISKEL
+        return [str(program), self.name, dest, "m", "m", "/PM", "/EM", "/Q"]
 
     def dtm_size(self):
         return 200 + self.cells * self.cell_bytes
 
 
 INPUTS = [
-    # taverlin reads the DEM twice: once for the extent, once to convert.
-    Input("dem_3601.dem", "USGS ASCII DEM", "taverlin", 3601 * 3601, 2, 2),
+    Input("dem_3601.dem", "USGS ASCII DEM", "taverlin", 3601 * 3601, 2, 1),
     Input("grid_6000_dsrb.grd", "Surfer 7 binary", "briskel", 6000 * 6000, 4, 1),
     Input("grid_6000_dsbb.grd", "Surfer 6 binary", "briskel", 6000 * 6000, 4, 1),
     Input("grid_3000_dsaa.grd", "Surfer 6 ASCII", "briskel", 3000 * 3000, 4, 1),
@@ -159,12 +164,15 @@ def measure(command, work):
     return Outcome(seconds, peak_kb * 1024, status, log.read_text(errors="replace"))
 
 
+BEFORE = None  # the build folder of --before
+
+
 def commands(i, gdal):
     """The programs timed on input i: (label, command) pairs, outputs under out/."""
-    runs = [
-        (i.tool, i.tool_command(f"out/{i.stem}.dtm")),
-        ("cp", ["cp", i.name, f"out/{i.name}"]),
-    ]
+    runs = [(i.tool, i.tool_command(f"out/{i.stem}.dtm"))]
+    if BEFORE:
+        runs.append(("before", i.tool_command(f"out/{i.stem}.before.dtm", BEFORE)))
+    runs.append(("cp", ["cp", i.name, f"out/{i.name}"]))
     if gdal:
         runs.append(("gdal", [gdal, "-q", "-of", "ENVI", i.name, f"out/{i.stem}.envi"]))
     return runs
@@ -186,7 +194,7 @@ def check(i, work, gdal):
     if not gdal:
         return False
     clear_outputs(out)
-    outcome = measure(commands(i, gdal)[2][1], work)
+    outcome = measure(dict(commands(i, gdal))["gdal"], work)
     readable = outcome.status == 0 and (out / f"{i.stem}.envi").exists()
     if readable:
         say(f"  gdal_translate converts {i.name}: {outcome.seconds:.2f} s")
@@ -278,6 +286,8 @@ def table(work, gdal, results):
     head = ["input", "format", "size MB", "tool", "tool median s", "MB/s", "MB/s per pass",
             "tool peak MB", "cp median s", "tool/cp", "gdal median s", "gdal/tool",
             "gdal peak MB"]
+    if BEFORE:
+        head += ["before median s", "before peak MB", "before/cp", "gdal/before"]
     lines = ["| " + " | ".join(head) + " |", "|" + "---|" * len(head)]
     for i in INPUTS:
         r = results[i.name]
@@ -294,6 +304,10 @@ def table(work, gdal, results):
             row += ["cannot read", "—", "—"]
         else:
             row += ["—", "—", "—"]
+        if BEFORE:
+            before = median_seconds(r["before"])
+            row += [f"{before:.2f}", f"{peak_mb(r['before']):.0f}", f"{before / cp:.1f}",
+                    f"{median_seconds(r['gdal']) / before:.1f}" if "gdal" in r else "—"]
         lines.append("| " + " | ".join(row) + " |")
     return lines
 
@@ -310,8 +324,13 @@ def main():
     parser.add_argument("--tools", type=Path,
                         help="time taverlin and briskel of another build folder (of an "
                         "older version, say) instead of build/release")
+    parser.add_argument("--before", type=Path,
+                        help="time the tools of this build folder too, in the same turns "
+                        "(before and after a change)")
     args = parser.parse_args()
-    global TAVERLIN, BRISKEL, DTMINFO
+    global TAVERLIN, BRISKEL, DTMINFO, BEFORE
+    if args.before:
+        BEFORE = args.before.resolve()
     if args.tools:
         TAVERLIN = args.tools.resolve() / "dem_import" / "taverlin"
         BRISKEL = args.tools.resolve() / "grid_import" / "briskel"
@@ -355,9 +374,9 @@ def main():
         f"{args.runs} runs of each program per input, taken in turn (tool, cp, gdal, ...); "
         "medians of the wall time, highest peak resident memory. MB = 10^6 bytes. "
         "MB/s is input size over the median time; per pass counts each time the tool "
-        "reads the input (taverlin reads a DEM twice). tool/cp: times as long as cp of "
-        "the same file; gdal/tool: times as long as the tool took gdal_translate "
-        "(-of ENVI).",
+        "reads the input. tool/cp: times as long as cp of the same file; gdal/tool: "
+        "times as long as the tool took gdal_translate (-of ENVI)"
+        + (f"; before: the tools of {BEFORE}." if BEFORE else "."),
         "",
         f"Machine: {platform.machine()}, {os.cpu_count()} CPUs, {platform.platform()}; "
         f"load average {load_before} before timing, {load_after} after. "

@@ -79,9 +79,24 @@ std::int32_t leading_void_count(double y_start, double y_min, float y_resolution
     return std::clamp(static_cast<std::int32_t>(rows), 0, row_count);
 }
 
+// The range of the cells of 1 and above, kept as int16 values; none yet
+// while minimum > maximum.
 struct ElevationRange {
-    double minimum = std::numeric_limits<double>::max();
-    double maximum = std::numeric_limits<double>::min();
+    std::int16_t minimum = std::numeric_limits<std::int16_t>::max();
+    std::int16_t maximum = 0;
+
+    void widen(std::span<const std::int16_t> cells) {
+        std::int16_t low = minimum;
+        std::int16_t high = maximum;
+        for (const std::int16_t cell : cells) {
+            const std::int16_t counted = cell >= 1 ? cell : low;
+            low = std::min(low, counted);
+            high = std::max(high, cell);
+        }
+        minimum = low;
+        maximum = high;
+    }
+    bool empty() const { return maximum < 1; }
 };
 
 // One column: voids below the profile, its cells (cut, so that the column
@@ -96,12 +111,7 @@ void write_column(double y_start, std::span<const std::int16_t> cells, const Dem
     writer.put_repeated(void_cell, static_cast<std::size_t>(leading));
     writer.put_cells(placed);
     writer.put_repeated(void_cell, room - placed.size());
-    for (const std::int16_t cell : placed) {
-        if (cell >= 1) {
-            range.minimum = std::min(range.minimum, static_cast<double>(cell));
-            range.maximum = std::max(range.maximum, static_cast<double>(cell));
-        }
-    }
+    range.widen(placed);
 }
 
 } // namespace
@@ -166,7 +176,14 @@ DemResult reformat_profiles(DemSource& source, const DemExtent& extent, const De
     if (!suppress_progress) {
         print_info(CLEAR_PROGRESS_LINE);
     }
-    writer.set_elevation_range(range.minimum, range.maximum);
+    // Without a cell of 1 or above the range keeps its start values, the
+    // largest float64 and the smallest positive one.
+    if (range.empty()) {
+        writer.set_elevation_range(std::numeric_limits<double>::max(),
+                                   std::numeric_limits<double>::min());
+    } else {
+        writer.set_elevation_range(range.minimum, range.maximum);
+    }
     return {};
 }
 

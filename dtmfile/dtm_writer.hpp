@@ -8,6 +8,7 @@
 #pragma once
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -141,8 +142,12 @@ class DtmWriter {
             }
             const std::size_t count = std::min(room, cells.size());
             unsigned char* const out = buffer_.data() + used_;
-            for (std::size_t i = 0; i < count; ++i) {
-                store_le(out + i * sizeof(Cell), cells[i]);
+            if constexpr (std::endian::native == std::endian::little) {
+                std::memcpy(out, cells.data(), count * sizeof(Cell));
+            } else {
+                for (std::size_t i = 0; i < count; ++i) {
+                    store_le(out + i * sizeof(Cell), cells[i]);
+                }
             }
             used_ += count * sizeof(Cell);
             cells = cells.subspan(count);

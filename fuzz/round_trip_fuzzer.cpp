@@ -343,7 +343,7 @@ void check_grid(const std::string& bytes, const std::string& path) {
         const SourceGrid source = source_grid(*layout, bytes);
         GridSource input;
         // Half the inputs read a node text in two halves at once.
-        input.split_text_from = bytes.size() % 4 < 2 ? 0 : UINT64_MAX;
+        input.split_from_bytes = bytes.size() % 4 < 2 ? 0 : UINT64_MAX;
         GrdInfo info;
         const bool opened = open_grid(*layout, path, input, info) == GridStatus::ok;
         if (opened != source.header_read) {

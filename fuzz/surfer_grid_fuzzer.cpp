@@ -25,7 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const SurferLayout* layout : surfer_layouts()) {
         GridSource input;
         // Half the inputs read a node text in two halves at once.
-        input.split_text_from = size % 2 == 0 ? 0 : UINT64_MAX;
+        input.split_from_bytes = size % 2 == 0 ? 0 : UINT64_MAX;
         GrdInfo info;
         if (open_grid(*layout, source, input, info) != GridStatus::ok) {
             continue;

@@ -116,14 +116,17 @@ NodeRun read_nodes_from(TextReader& in, std::size_t limit, const NodeToCell& to_
 }
 
 // The second half of the node text: from the first white space at or after
-// `split` on, read on a stream of its own.
+// `split` on, read on a stream of its own, into memory of its own that is
+// taken from the system as it fills.
 struct SecondHalf {
     platform::UniqueFile stream;
     std::optional<TextReader> in;
     std::int64_t start = -1; // where its first node begins
-    std::vector<float> cells;
+    platform::LargeMemory memory;
     NodeRun run;
     bool broken = false;
+
+    float* cells() const { return static_cast<float*>(memory.get()); }
 };
 
 bool find_second_half(const std::string& path, std::uint64_t split, SecondHalf& half) {
@@ -151,7 +154,7 @@ GridStatus read_nodes(GridSource& source, GrdGrid& grid, const NodeToCell& to_ce
     const auto size = platform::regular_file_size(source.stream.get());
     const auto begin = static_cast<std::uint64_t>(in.tell());
     SecondHalf half;
-    if (!size || *size < begin || *size - begin < source.split_text_from || total < 2 ||
+    if (!size || *size < begin || *size - begin < source.split_from_bytes || total < 2 ||
         !find_second_half(source.path, begin + (*size - begin) / 2, half)) {
         const NodeRun run = read_nodes_from(in, total, to_cell, into_grid);
         return run.count == total ? GridStatus::ok : GridStatus::cannot_read_data;
@@ -161,11 +164,17 @@ GridStatus read_nodes(GridSource& source, GrdGrid& grid, const NodeToCell& to_ce
     // number never reaches over white space, so the node read there is the
     // one the second half read first, and the two join into what one pass
     // would have read.
-    std::thread second([&half, total, &to_cell] {
+    half.memory = platform::LargeMemory(total * sizeof(float));
+    if (!half.memory) {
+        const NodeRun run = read_nodes_from(in, total, to_cell, into_grid);
+        return run.count == total ? GridStatus::ok : GridStatus::cannot_read_data;
+    }
+    float* const second_cells = half.cells();
+    std::thread second([&half, total, &to_cell, second_cells] {
         try {
-            half.run = read_nodes_from(*half.in, total, to_cell, [&half](std::size_t, float cell) {
-                half.cells.push_back(cell);
-            });
+            half.run = read_nodes_from(
+                *half.in, total, to_cell,
+                [second_cells](std::size_t i, float cell) { second_cells[i] = cell; });
         } catch (...) {
             half.broken = true;
         }
@@ -184,10 +193,10 @@ GridStatus read_nodes(GridSource& source, GrdGrid& grid, const NodeToCell& to_ce
             });
         return rest.count == needed ? GridStatus::ok : GridStatus::cannot_read_data;
     }
-    if (half.cells.size() < needed) {
+    if (half.run.count < needed) {
         return GridStatus::cannot_read_data;
     }
-    std::copy_n(half.cells.begin(), needed, cells + first.count);
+    std::copy_n(second_cells, needed, cells + first.count);
     return GridStatus::ok;
 }
 

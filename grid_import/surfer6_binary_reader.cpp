@@ -36,25 +36,7 @@ GridStatus read_header(GridSource& source, GrdInfo& info) {
 }
 
 GridStatus read_nodes(GridSource& source, GrdGrid& grid, const NodeToCell& to_cell) {
-    // The float32 nodes pass through one buffer, a block at a time, and
-    // become cells on the way (widened exactly to float64 first).
-    constexpr std::size_t BLOCK_NODES = std::size_t{1} << 18;
-    const std::size_t total = grid.size();
-    std::vector<float> nodes(std::min(total, BLOCK_NODES));
-    for (std::size_t done = 0; done < total;) {
-        const std::size_t count = std::min(nodes.size(), total - done);
-        if (std::fread(nodes.data(), sizeof(float), count, source.stream.get()) != count) {
-            return GridStatus::cannot_read_data;
-        }
-        if constexpr (std::endian::native == std::endian::big) {
-            for (float& node : nodes) {
-                node = dtm::load_le<float>(&node);
-            }
-        }
-        to_cell.convert(nodes.data(), count, grid.cells.get() + done);
-        done += count;
-    }
-    return GridStatus::ok;
+    return read_binary_nodes(source, grid, to_cell, sizeof(float));
 }
 
 } // namespace

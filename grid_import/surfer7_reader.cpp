@@ -55,30 +55,11 @@ GridStatus read_header(GridSource& source, GrdInfo& info) {
 }
 
 GridStatus read_nodes(GridSource& source, GrdGrid& grid, const NodeToCell& to_cell) {
-    std::FILE* const stream = source.stream.get();
     GrdSectionHeader data;
-    if (!find_section(stream, GRD_TAG_DATA, data)) {
+    if (!find_section(source.stream.get(), GRD_TAG_DATA, data)) {
         return GridStatus::cannot_read_data;
     }
-    // The float64 nodes pass through one buffer, a block at a time, and
-    // become cells on the way.
-    constexpr std::size_t BLOCK_NODES = std::size_t{1} << 17;
-    const std::size_t total = grid.size();
-    std::vector<double> nodes(std::min(total, BLOCK_NODES));
-    for (std::size_t done = 0; done < total;) {
-        const std::size_t count = std::min(nodes.size(), total - done);
-        if (std::fread(nodes.data(), sizeof(double), count, stream) != count) {
-            return GridStatus::cannot_read_data;
-        }
-        if constexpr (std::endian::native == std::endian::big) {
-            for (double& node : nodes) {
-                node = dtm::load_le<double>(&node);
-            }
-        }
-        to_cell.convert(nodes.data(), count, grid.cells.get() + done);
-        done += count;
-    }
-    return GridStatus::ok;
+    return read_binary_nodes(source, grid, to_cell, sizeof(double));
 }
 
 } // namespace

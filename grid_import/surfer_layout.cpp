@@ -2,7 +2,12 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstdio>
+#include <thread>
+#include <vector>
+
+#include "dtmfile/endian.hpp"
 
 namespace briskel {
 
@@ -47,6 +52,75 @@ GridStatus open_grid(const SurferLayout& layout, const std::string& source_path,
         return GridStatus::cannot_read_header;
     }
     return GridStatus::ok;
+}
+
+namespace {
+
+// Nodes [first, first + count) from the stream, which stands at node
+// `first`, into their cells.
+template <typename Node>
+bool read_node_range(std::FILE* stream, std::size_t first, std::size_t count, float* cells,
+                     const NodeToCell& to_cell) {
+    constexpr std::size_t BLOCK_BYTES = std::size_t{1} << 20;
+    std::vector<Node> nodes(std::min(count, BLOCK_BYTES / sizeof(Node)));
+    for (std::size_t done = 0; done < count;) {
+        const std::size_t part = std::min(nodes.size(), count - done);
+        if (std::fread(nodes.data(), sizeof(Node), part, stream) != part) {
+            return false;
+        }
+        if constexpr (std::endian::native == std::endian::big) {
+            for (Node& node : nodes) {
+                node = dtm::load_le<Node>(&node);
+            }
+        }
+        to_cell.convert(nodes.data(), part, cells + first + done);
+        done += part;
+    }
+    return true;
+}
+
+template <typename Node>
+GridStatus read_nodes_in_halves(GridSource& source, GrdGrid& grid, const NodeToCell& to_cell) {
+    std::FILE* const stream = source.stream.get();
+    float* const cells = grid.cells.get();
+    const std::size_t total = grid.size();
+    const auto start = platform::tell(stream);
+    std::size_t half = total / 2;
+    platform::UniqueFile second_stream;
+    if (total * sizeof(Node) < source.split_from_bytes || !start) {
+        half = total;
+    } else {
+        second_stream = platform::open_read_stream(source.path, "rb");
+        if (!second_stream ||
+            !platform::seek(second_stream.get(), *start + std::uint64_t{half} * sizeof(Node))) {
+            half = total;
+        }
+    }
+    bool second_read = true;
+    std::thread second;
+    if (half < total) {
+        second = std::thread([&] {
+            try {
+                second_read =
+                    read_node_range<Node>(second_stream.get(), half, total - half, cells, to_cell);
+            } catch (...) {
+                second_read = false;
+            }
+        });
+    }
+    const bool first_read = read_node_range<Node>(stream, 0, half, cells, to_cell);
+    if (second.joinable()) {
+        second.join();
+    }
+    return first_read && second_read ? GridStatus::ok : GridStatus::cannot_read_data;
+}
+
+} // namespace
+
+GridStatus read_binary_nodes(GridSource& source, GrdGrid& grid, const NodeToCell& to_cell,
+                             std::size_t node_bytes) {
+    return node_bytes == sizeof(float) ? read_nodes_in_halves<float>(source, grid, to_cell)
+                                       : read_nodes_in_halves<double>(source, grid, to_cell);
 }
 
 bool source_holds_grid(const SurferLayout& layout, const GrdInfo& info, const GridSource& source) {

@@ -23,9 +23,9 @@ struct GridSource {
     std::string path;
     platform::UniqueFile stream;
     std::optional<textscan::TextReader> text;
-    // Node text longer than this is read in two halves at once, on two
-    // cores when the machine has them.
-    std::uint64_t split_text_from = std::uint64_t{4} << 20;
+    // Nodes taking more bytes than this are read in two halves at once, on
+    // two cores when the machine has them.
+    std::uint64_t split_from_bytes = std::uint64_t{4} << 20;
 
     // Where the next read starts; nothing when the stream cannot tell.
     std::optional<std::uint64_t> position() const;
@@ -64,6 +64,13 @@ const SurferLayout* detect_layout(const std::string& source_path);
 // cannot_read_header (also for negative counts).
 GridStatus open_grid(const SurferLayout& layout, const std::string& source_path, GridSource& source,
                      GrdInfo& info);
+
+// Reads the nodes of a binary layout, float32 or float64 little-endian row
+// by row from where the stream stands, a block at a time, turning each into
+// its cell; many of them in two halves at once, the second read on a stream
+// of its own. ok only when every node was read, else cannot_read_data.
+GridStatus read_binary_nodes(GridSource& source, GrdGrid& grid, const NodeToCell& to_cell,
+                             std::size_t node_bytes);
 
 // False when the rest of the source is too short to hold every node the
 // header announces, so that a damaged header cannot make the loader claim

@@ -93,7 +93,7 @@ TEST(SurferHeaders, AsciiNodesReadInTwoHalvesAsInOne) {
                           std::vector<std::uint32_t>& bits) {
         write_file(dir.file("g.grd"), text);
         GridSource source;
-        source.split_text_from = split_from;
+        source.split_from_bytes = split_from;
         GrdInfo info;
         GrdGrid grid;
         if (open_grid(SURFER6_ASCII, dir.file("g.grd"), source, info) != GridStatus::ok ||
