@@ -1,9 +1,12 @@
 #include "dem_import/dem_extent.hpp"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <limits>
 #include <optional>
+#include <thread>
+#include <vector>
 
 #include "cli/console.hpp"
 #include "cli/platform.hpp"
@@ -67,6 +70,7 @@ bool valid_resolution(float resolution) {
 } // namespace
 
 DemResult open_dem(const std::string& source_path, DemSource& source, DemHeader& header) {
+    source.path = source_path;
     source.stream = platform::open_read_stream(source_path, "rb");
     if (!source.stream) {
         return {DemStatus::cannot_read_header};
@@ -83,6 +87,109 @@ DemResult open_dem(const std::string& source_path, DemSource& source, DemHeader&
     return {};
 }
 
+namespace {
+
+// What one profile adds to the extent: its start and end points and its
+// elevation count.
+struct ProfileReach {
+    double x_start = 0.0;
+    double y_start = 0.0;
+    double x_end = 0.0;
+    double y_end = 0.0;
+    std::int32_t count = 0;
+};
+
+void widen_limits(DemLimits& limits, const ProfileReach& reach) {
+    widen_limits(limits, reach.x_start, reach.y_start);
+    limits.largest_count = std::max(limits.largest_count, reach.count);
+    widen_limits(limits, reach.x_end, reach.y_end);
+}
+
+// One profile of the scan: its header and its elevations, passed over or
+// converted and kept, then on to the next record.
+bool scan_profile(TextReader& in, const DemHeader& header, DemProfile& profile, ProfileCells* keep,
+                  ProfileReach& reach) {
+    if (read_profile_header(in, profile) != DemStatus::ok) {
+        return false;
+    }
+    reach.x_start = profile.x_start;
+    reach.y_start = profile.y_start;
+    reach.count = profile.elevation_count;
+    reach.x_end = profile.x_start + (static_cast<double>(profile.elevation_columns) - 1) *
+                                        static_cast<double>(header.x_resolution);
+    reach.y_end = profile.y_start + (static_cast<double>(profile.elevation_count) - 1) *
+                                        static_cast<double>(header.y_resolution);
+    if (keep != nullptr) {
+        if (read_profile_elevations(in, profile) != DemStatus::ok) {
+            return false;
+        }
+        keep->add(profile);
+    } else if (skip_profile_elevations(in, profile) != DemStatus::ok) {
+        return false;
+    }
+    // A file that ends here fails at the next profile header, if another
+    // profile is announced.
+    (void)skip_to_next_record(in);
+    return true;
+}
+
+// The second half of a large DEM, scanned on a stream of its own from the
+// first record past the middle that looks like a profile's start. The first
+// half's scan uses it only if it arrives exactly there: reading on from the
+// same byte is then what it would have done itself.
+struct SecondHalf {
+    platform::UniqueFile stream;
+    std::optional<TextReader> in;
+    std::int64_t start = -1;
+    std::vector<ProfileReach> reaches;
+    std::vector<std::int64_t> ends; // where reading stands after each profile
+    std::optional<ProfileCells> cells;
+    std::atomic<bool> stop{false}; // the first half no longer needs it
+    bool broken = false;
+
+    void scan(const DemHeader& header, std::size_t limit) {
+        try {
+            DemProfile profile;
+            ProfileReach reach;
+            while (reaches.size() < limit && !stop &&
+                   scan_profile(*in, header, profile, &*cells, reach)) {
+                reaches.push_back(reach);
+                ends.push_back(in->tell());
+            }
+        } catch (...) {
+            broken = true;
+        }
+    }
+};
+
+// Looks for a profile's start in the second half; false when there is none
+// to be found nearby.
+bool find_second_half(const DemSource& source, SecondHalf& half) {
+    half.stream = platform::open_read_stream(source.path, "rb");
+    if (!half.stream || !platform::seek(half.stream.get(), *source.size / 2)) {
+        return false;
+    }
+    TextReader& in = half.in.emplace(half.stream.get());
+    DemProfile profile;
+    for (int tries = 0; tries < 64; ++tries) {
+        if (skip_to_next_record(in) != RecordStatus::at_record) {
+            return false;
+        }
+        const std::int64_t position = in.tell();
+        if (read_profile_header(in, profile) == DemStatus::ok && profile.row_id == 1 &&
+            profile.elevation_columns == 1 && profile.elevation_count >= 0 && in.seek(position)) {
+            half.start = position;
+            return true;
+        }
+        if (!in.seek(position)) {
+            return false;
+        }
+    }
+    return false;
+}
+
+} // namespace
+
 DemResult scan_profiles(DemSource& source, const DemHeader& header, bool suppress_progress,
                         DemLimits& limits, ProfileCells* keep) {
     TextReader& in = *source.in;
@@ -93,7 +200,6 @@ DemResult scan_profiles(DemSource& source, const DemHeader& header, bool suppres
     // included (west of Greenwich, south of the equator).
     found.x_max = -LARGEST_DOUBLE;
     found.y_max = -LARGEST_DOUBLE;
-    limits.largest_count = 0;
     // A file that ends with its Type A record has no profile to read: with
     // profiles announced, the first of them is the one missing; without, the
     // scan delivers its start values.
@@ -101,10 +207,7 @@ DemResult scan_profiles(DemSource& source, const DemHeader& header, bool suppres
         if (header.profile_columns > 0) {
             return {DemStatus::cannot_read_profile, 1};
         }
-        limits.x_min = found.x_min;
-        limits.y_min = found.y_min;
-        limits.x_max = found.x_max;
-        limits.y_max = found.y_max;
+        limits = found;
         return {};
     }
     if (!suppress_progress) {
@@ -112,47 +215,69 @@ DemResult scan_profiles(DemSource& source, const DemHeader& header, bool suppres
                                header.profile_columns));
         print_info("\b\b\b\b\b\b\b\b\b");
     }
-    const auto fail = [&](std::int32_t profile_number) {
+    const auto counter = [suppress_progress](std::int32_t i) {
+        if (i % 10 == 0 && !suppress_progress) {
+            print_info(format_text("\b\b\b\b\b%5li", static_cast<long>(i)));
+        }
+    };
+    const auto fail = [suppress_progress](std::int32_t profile_number) {
         if (!suppress_progress) {
             print_info(CLEAR_PROGRESS_LINE);
         }
         return DemResult{DemStatus::cannot_read_profile, profile_number};
     };
+
+    SecondHalf half;
+    std::thread second;
+    if (keep != nullptr && source.size && *source.size > source.split_from_bytes &&
+        header.profile_columns > 1 && find_second_half(source, half)) {
+        half.cells.emplace(keep->converting_alike());
+        second = std::thread([&half, &header] {
+            half.scan(header, static_cast<std::size_t>(header.profile_columns));
+        });
+    }
     DemProfile profile;
+    ProfileReach reach;
     for (std::int32_t i = 1; i <= header.profile_columns; ++i) {
-        if (i % 10 == 0 && !suppress_progress) {
-            print_info(format_text("\b\b\b\b\b%5li", static_cast<long>(i)));
-        }
-        if (read_profile_header(in, profile) != DemStatus::ok) {
-            return fail(i);
-        }
-        widen_limits(found, profile.x_start, profile.y_start);
-        limits.largest_count = std::max(limits.largest_count, profile.elevation_count);
-        const double x_end =
-            profile.x_start + (static_cast<double>(profile.elevation_columns) - 1) *
-                                  static_cast<double>(header.x_resolution);
-        const double y_end = profile.y_start + (static_cast<double>(profile.elevation_count) - 1) *
-                                                   static_cast<double>(header.y_resolution);
-        widen_limits(found, x_end, y_end);
-        if (keep != nullptr) {
-            if (read_profile_elevations(in, profile) != DemStatus::ok) {
-                return fail(i);
+        if (second.joinable() && in.tell() >= half.start) {
+            second.join();
+            if (in.tell() == half.start && !half.broken) {
+                // The second half's profiles are profiles i, i + 1, ...
+                const auto needed = static_cast<std::size_t>(header.profile_columns - i) + 1;
+                const std::size_t taken = std::min(needed, half.reaches.size());
+                for (std::size_t j = 0; j < taken; ++j) {
+                    counter(i + static_cast<std::int32_t>(j));
+                    widen_limits(found, half.reaches[j]);
+                }
+                keep->append(std::move(*half.cells), taken);
+                if (taken < needed) {
+                    const auto failed = i + static_cast<std::int32_t>(taken);
+                    counter(failed);
+                    return fail(failed);
+                }
+                if (!in.seek(half.ends[taken - 1])) {
+                    return fail(header.profile_columns);
+                }
+                break;
             }
-            keep->add(profile);
-        } else if (skip_profile_elevations(in, profile) != DemStatus::ok) {
+        }
+        counter(i);
+        if (!scan_profile(in, header, profile, keep, reach)) {
+            if (second.joinable()) {
+                half.stop = true;
+                second.join();
+            }
             return fail(i);
         }
-        // A file that ends here fails at the next profile header, if another
-        // profile is announced.
-        (void)skip_to_next_record(in);
+        widen_limits(found, reach);
+    }
+    if (second.joinable()) {
+        second.join();
     }
     if (!suppress_progress) {
         print_info(CLEAR_PROGRESS_LINE);
     }
-    limits.x_min = found.x_min;
-    limits.y_min = found.y_min;
-    limits.x_max = found.x_max;
-    limits.y_max = found.y_max;
+    limits = found;
     return {};
 }
 

@@ -51,4 +51,17 @@ void ProfileCells::add(const DemProfile& profile) {
     columns_.push_back(Column{profile.y_start, cells});
 }
 
+void ProfileCells::append(ProfileCells&& other, std::size_t count) {
+    columns_.insert(columns_.end(), other.columns_.begin(),
+                    other.columns_.begin() + static_cast<std::ptrdiff_t>(count));
+    for (platform::LargeMemory& block : other.blocks_) {
+        blocks_.push_back(std::move(block));
+    }
+    // New cells go into a block of their own.
+    block_capacity_ = 0;
+    block_used_ = 0;
+    other.columns_.clear();
+    other.blocks_.clear();
+}
+
 } // namespace taverlin

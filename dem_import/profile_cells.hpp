@@ -27,6 +27,12 @@ class ProfileCells {
     // Converts the profile's elevations and keeps them with its Y.
     void add(const DemProfile& profile);
 
+    // An empty store that converts as this one does.
+    ProfileCells converting_alike() const { return {z_resolution_, elevation_factor_}; }
+
+    // Takes over the first `count` columns of `other`, after those held.
+    void append(ProfileCells&& other, std::size_t count);
+
     std::size_t size() const { return columns_.size(); }
     double y_start(std::size_t i) const { return columns_[i].y_start; }
     std::span<const std::int16_t> cells(std::size_t i) const { return columns_[i].cells; }

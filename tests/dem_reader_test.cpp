@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <tuple>
 
 #include "cli/platform.hpp"
 #include "dem_import/dem_extent.hpp"
@@ -193,6 +194,65 @@ TEST(Extent, WorkedExampleInEveryLayout) {
         EXPECT_EQ(extent.x_spacing, 30.0);
         EXPECT_EQ(extent.column_count, 101);
         EXPECT_EQ(extent.row_count, 203);
+    }
+}
+
+// A large DEM is scanned in two halves at once; whatever the file holds,
+// the outcome, the limits, the kept cells and where reading stands are
+// those of one pass.
+TEST(Extent, ScanInTwoHalvesGivesWhatOnePassGives) {
+    TestDem dem;
+    for (int i = 0; i < 40; ++i) {
+        dem.profiles.push_back(
+            make_profile(500 + 30 * i, 100 + 7 * (i % 5), std::vector<int>(20 + 9 * i, i), i + 1));
+    }
+    const auto scan = [](const std::string& path, std::uint64_t split_from,
+                         std::vector<std::vector<std::int16_t>>& columns, DemLimits& limits,
+                         std::int64_t& position) {
+        DemSource source;
+        DemHeader header;
+        EXPECT_TRUE(open_dem(path, source, header).ok());
+        source.split_from_bytes = split_from;
+        ProfileCells kept(1.0, 1.0);
+        const DemResult result = scan_profiles(source, header, true, limits, &kept);
+        columns.clear();
+        for (std::size_t i = 0; i < kept.size(); ++i) {
+            columns.emplace_back(kept.cells(i).begin(), kept.cells(i).end());
+        }
+        position = source.in->tell();
+        return result;
+    };
+    TempDir dir;
+    for (const auto layout : {RecordLayout::Fixed, RecordLayout::CutShort}) {
+        const std::string whole = build_dem(dem, layout, "\r\n");
+        const std::string bad_elevation =
+            std::string(whole).replace(whole.size() * 3 / 4, 6, "   7a ");
+        // Whole, cut in either half, damaged late, or announcing fewer or
+        // more profiles than it holds.
+        for (const std::string& bytes :
+             {whole, whole.substr(0, whole.size() / 3), whole.substr(0, whole.size() * 4 / 5),
+              bad_elevation, std::string(whole).replace(858, 6, "    33"),
+              std::string(whole).replace(858, 6, "    44")}) {
+            write_file(dir.file("a.dem"), bytes);
+            std::vector<std::vector<std::int16_t>> once;
+            std::vector<std::vector<std::int16_t>> halves;
+            DemLimits one_pass;
+            DemLimits two_halves;
+            std::int64_t at_once = 0;
+            std::int64_t at_halves = 0;
+            const DemResult expected = scan(dir.file("a.dem"), UINT64_MAX, once, one_pass, at_once);
+            const DemResult got = scan(dir.file("a.dem"), 0, halves, two_halves, at_halves);
+            EXPECT_EQ(got.status, expected.status);
+            EXPECT_EQ(got.profile, expected.profile);
+            EXPECT_EQ(halves, once);
+            if (expected.ok()) {
+                EXPECT_EQ(std::tie(two_halves.x_min, two_halves.x_max, two_halves.y_min,
+                                   two_halves.y_max, two_halves.largest_count),
+                          std::tie(one_pass.x_min, one_pass.x_max, one_pass.y_min, one_pass.y_max,
+                                   one_pass.largest_count));
+                EXPECT_EQ(at_halves, at_once);
+            }
+        }
     }
 }
 
