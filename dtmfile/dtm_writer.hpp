@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <cstring>
 #include <limits>
+#include <memory>
 #include <span>
 #include <string>
 #include <vector>
@@ -233,7 +234,9 @@ WriteStatus DtmWriter::put_rows_as_columns(std::size_t rows, std::size_t columns
     }
     const std::size_t band = std::clamp<std::size_t>(TRANSPOSE_CELLS / rows, 1, BAND_COLUMNS);
     const std::size_t held = std::min(rows * columns, TRANSPOSE_CELLS);
-    std::vector<unsigned char> cells(held * sizeof(Cell));
+    // Every byte of the buffer is written before it is read.
+    const auto buffer = std::make_unique_for_overwrite<unsigned char[]>(held * sizeof(Cell));
+    unsigned char* const cells = buffer.get();
     Cell scratch[BAND_COLUMNS];
     if (band == 1) {
         // Columns longer than the buffer: each in pieces of whole rows.
@@ -241,10 +244,10 @@ WriteStatus DtmWriter::put_rows_as_columns(std::size_t rows, std::size_t columns
             for (std::size_t r0 = 0; r0 < rows; r0 += held) {
                 const std::size_t count = std::min(held, rows - r0);
                 for (std::size_t i = 0; i < count; ++i) {
-                    store_le(cells.data() + i * sizeof(Cell),
+                    store_le(cells + i * sizeof(Cell),
                              *row_cells(r0 + i, c, std::size_t{1}, scratch));
                 }
-                if (!sink_->write(cells.data(), count * sizeof(Cell))) {
+                if (!sink_->write(cells, count * sizeof(Cell))) {
                     failed_ = true;
                     return WriteStatus::cannot_write;
                 }
@@ -259,10 +262,10 @@ WriteStatus DtmWriter::put_rows_as_columns(std::size_t rows, std::size_t columns
         for (std::size_t r = 0; r < rows; ++r) {
             const Cell* const row = row_cells(r, c0, width, scratch);
             for (std::size_t k = 0; k < width; ++k) {
-                store_le(cells.data() + (k * rows + r) * sizeof(Cell), row[k]);
+                store_le(cells + (k * rows + r) * sizeof(Cell), row[k]);
             }
         }
-        if (!sink_->write(cells.data(), width * rows * sizeof(Cell))) {
+        if (!sink_->write(cells, width * rows * sizeof(Cell))) {
             failed_ = true;
             return WriteStatus::cannot_write;
         }

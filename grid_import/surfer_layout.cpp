@@ -4,6 +4,7 @@
 #include <array>
 #include <bit>
 #include <cstdio>
+#include <memory>
 #include <thread>
 #include <vector>
 
@@ -62,18 +63,19 @@ template <typename Node>
 bool read_node_range(std::FILE* stream, std::size_t first, std::size_t count, float* cells,
                      const NodeToCell& to_cell) {
     constexpr std::size_t BLOCK_BYTES = std::size_t{1} << 20;
-    std::vector<Node> nodes(std::min(count, BLOCK_BYTES / sizeof(Node)));
+    const std::size_t block = std::min(count, BLOCK_BYTES / sizeof(Node));
+    const auto nodes = std::make_unique_for_overwrite<Node[]>(block);
     for (std::size_t done = 0; done < count;) {
-        const std::size_t part = std::min(nodes.size(), count - done);
-        if (std::fread(nodes.data(), sizeof(Node), part, stream) != part) {
+        const std::size_t part = std::min(block, count - done);
+        if (std::fread(nodes.get(), sizeof(Node), part, stream) != part) {
             return false;
         }
         if constexpr (std::endian::native == std::endian::big) {
-            for (Node& node : nodes) {
-                node = dtm::load_le<Node>(&node);
+            for (std::size_t i = 0; i < part; ++i) {
+                nodes[i] = dtm::load_le<Node>(&nodes[i]);
             }
         }
-        to_cell.convert(nodes.data(), part, cells + first + done);
+        to_cell.convert(nodes.get(), part, cells + first + done);
         done += part;
     }
     return true;
