@@ -32,38 +32,44 @@ float NodeToCell::operator()(double node) const {
     return node >= blank_value ? VOID_CELL : dtm::to_float32(node * z_factor);
 }
 
-void NodeToCell::convert(const double* nodes, std::size_t count, float* cells) const {
+namespace {
+
+#if defined(__SSE2__)
+__m128d load_two(const double* nodes) {
+    return _mm_loadu_pd(nodes);
+}
+
+// Two float32 nodes, widened exactly to float64.
+__m128d load_two(const float* nodes) {
+    return _mm_cvtps_pd(_mm_castpd_ps(_mm_load_sd(reinterpret_cast<const double*>(nodes))));
+}
+#endif
+
+template <typename Node>
+void convert_nodes(const NodeToCell& to_cell, const Node* nodes, std::size_t count, float* cells) {
     std::size_t k = 0;
 #if defined(__SSE2__)
-    const __m128d blank = _mm_set1_pd(blank_value);
-    const __m128d factor = _mm_set1_pd(z_factor);
+    const __m128d blank = _mm_set1_pd(to_cell.blank_value);
+    const __m128d factor = _mm_set1_pd(to_cell.z_factor);
     const __m128 void_cell = _mm_set1_ps(VOID_CELL);
     for (; k + 2 <= count; k += 2) {
         _mm_storel_pi(reinterpret_cast<__m64*>(cells + k),
-                      two_cells(_mm_loadu_pd(nodes + k), blank, factor, void_cell));
+                      two_cells(load_two(nodes + k), blank, factor, void_cell));
     }
 #endif
     for (; k < count; ++k) {
-        cells[k] = (*this)(nodes[k]);
+        cells[k] = to_cell(static_cast<double>(nodes[k]));
     }
 }
 
+} // namespace
+
+void NodeToCell::convert(const double* nodes, std::size_t count, float* cells) const {
+    convert_nodes(*this, nodes, count, cells);
+}
+
 void NodeToCell::convert(const float* nodes, std::size_t count, float* cells) const {
-    std::size_t k = 0;
-#if defined(__SSE2__)
-    const __m128d blank = _mm_set1_pd(blank_value);
-    const __m128d factor = _mm_set1_pd(z_factor);
-    const __m128 void_cell = _mm_set1_ps(VOID_CELL);
-    for (; k + 2 <= count; k += 2) {
-        // Two float32 nodes widened exactly to float64 first.
-        const __m128 pair = _mm_castpd_ps(_mm_load_sd(reinterpret_cast<const double*>(nodes + k)));
-        _mm_storel_pi(reinterpret_cast<__m64*>(cells + k),
-                      two_cells(_mm_cvtps_pd(pair), blank, factor, void_cell));
-    }
-#endif
-    for (; k < count; ++k) {
-        cells[k] = (*this)(static_cast<double>(nodes[k]));
-    }
+    convert_nodes(*this, nodes, count, cells);
 }
 
 bool GridCells::allocate(std::size_t count) {
