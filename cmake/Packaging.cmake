@@ -1,56 +1,111 @@
 # Installation of the three programs and their manual pages, and the Debian
-# package built from that installation with CPack (cpack -G DEB in the build
-# folder). Only the programs and the manual pages are installed: the libraries,
-# test programs, benchmark helpers and fuzz targets have no install rules.
+# packages built from that installation with CPack (cpack -G DEB in the build
+# folder): terrain-converters with the programs, and terrain-converters-gdal
+# with the GDAL plugin when it is built. Only these and each package's
+# copyright and changelog are installed: the libraries, test programs,
+# benchmark helpers and fuzz targets have no install rules.
 include(GNUInstallDirs)
 
-install(TARGETS taverlin briskel dtminfo RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# Everything the tools' package holds is in the component "tools"; the GDAL
+# plugin, when it is built, installs into "gdal_driver", its own package.
+install(TARGETS taverlin briskel dtminfo RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR}
+        COMPONENT tools)
 
-# The manual pages are compressed with gzip -9n (no name, no time stamp, so
-# the result is the same on every run) into the build folder when they are
-# installed, then installed from there; without gzip they are installed as
+set(TERRAIN_DEB_MAINTAINER "Terrain converters <no-reply@terrain-converters.example>")
+set(TERRAIN_DEB_VERSION ${PROJECT_VERSION}-1)
+set(TERRAIN_DEB_TOOLS_PACKAGE terrain-converters)
+set(TERRAIN_DEB_GDAL_PACKAGE terrain-converters-gdal)
+
+# Files are compressed with gzip -9n (no name, no time stamp, so the result
+# is the same on every run) into the build folder when they are installed,
+# then installed from there; without gzip the manual pages are installed as
 # they are. Doing it at install time keeps the build itself independent of
-# the pages.
-set(TERRAIN_MAN_PAGES taverlin.1 briskel.1 dtminfo.1)
+# them.
 find_program(TERRAIN_GZIP gzip)
-if(TERRAIN_GZIP)
-    set(man_build_dir ${PROJECT_BINARY_DIR}/man)
-    set(compressed_pages)
-    foreach(page IN LISTS TERRAIN_MAN_PAGES)
-        list(APPEND compressed_pages ${man_build_dir}/${page}.gz)
+function(terrain_install_compressed destination component)
+    set(compressed)
+    set(sources)
+    foreach(source IN LISTS ARGN)
+        get_filename_component(name ${source} NAME)
+        set(target_file ${PROJECT_BINARY_DIR}/compressed/${component}/${name}.gz)
+        list(APPEND compressed ${target_file})
+        list(APPEND sources "${source}|${target_file}")
     endforeach()
     install(CODE "
-        file(MAKE_DIRECTORY \"${man_build_dir}\")
-        foreach(page IN ITEMS ${TERRAIN_MAN_PAGES})
-            execute_process(
-                COMMAND \"${TERRAIN_GZIP}\" -9 -n -c \"${PROJECT_SOURCE_DIR}/docs/\${page}\"
-                OUTPUT_FILE \"${man_build_dir}/\${page}.gz\"
-                RESULT_VARIABLE status)
+        foreach(pair IN ITEMS ${sources})
+            string(REPLACE \"|\" \";\" pair \"\${pair}\")
+            list(GET pair 0 source)
+            list(GET pair 1 target)
+            get_filename_component(folder \"\${target}\" DIRECTORY)
+            file(MAKE_DIRECTORY \"\${folder}\")
+            execute_process(COMMAND \"${TERRAIN_GZIP}\" -9 -n -c \"\${source}\"
+                            OUTPUT_FILE \"\${target}\" RESULT_VARIABLE status)
             if(NOT status EQUAL 0)
-                message(FATAL_ERROR \"Could not compress docs/\${page}\")
+                message(FATAL_ERROR \"Could not compress \${source}\")
             endif()
-        endforeach()")
-    install(FILES ${compressed_pages} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+        endforeach()" COMPONENT ${component})
+    install(FILES ${compressed} DESTINATION ${destination} COMPONENT ${component})
+endfunction()
+
+set(man_pages taverlin.1 briskel.1 dtminfo.1)
+list(TRANSFORM man_pages PREPEND ${PROJECT_SOURCE_DIR}/docs/)
+if(TERRAIN_GZIP)
+    terrain_install_compressed(${CMAKE_INSTALL_MANDIR}/man1 tools ${man_pages})
 else()
-    list(TRANSFORM TERRAIN_MAN_PAGES PREPEND ${PROJECT_SOURCE_DIR}/docs/)
-    install(FILES ${TERRAIN_MAN_PAGES} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+    install(FILES ${man_pages} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT tools)
+endif()
+
+# Each package's /usr/share/doc/<package>: the licence as a machine-readable
+# copyright file, and the Debian changelog (compressed, as Debian's policy
+# wants it; without gzip there is none).
+function(terrain_install_package_docs component package)
+    set(TERRAIN_DEB_PACKAGE ${package})
+    set(changelog ${PROJECT_BINARY_DIR}/debian/${package}/changelog.Debian)
+    configure_file(${PROJECT_SOURCE_DIR}/packaging/changelog.in ${changelog} @ONLY)
+    set(doc_dir ${CMAKE_INSTALL_DATAROOTDIR}/doc/${package})
+    install(FILES ${PROJECT_SOURCE_DIR}/packaging/copyright DESTINATION ${doc_dir}
+            COMPONENT ${component})
+    if(TERRAIN_GZIP)
+        terrain_install_compressed(${doc_dir} ${component} ${changelog})
+    endif()
+endfunction()
+
+terrain_install_package_docs(tools ${TERRAIN_DEB_TOOLS_PACKAGE})
+get_cmake_property(TERRAIN_COMPONENTS COMPONENTS)
+if(gdal_driver IN_LIST TERRAIN_COMPONENTS)
+    terrain_install_package_docs(gdal_driver ${TERRAIN_DEB_GDAL_PACKAGE})
 endif()
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME terrain-converters)
-set(CPACK_PACKAGE_VENDOR "Terrain converters maintainers")
-set(CPACK_PACKAGE_CONTACT
-    "Terrain converters maintainers <maintainers@users.noreply.c-seed-9df1134b.example>")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
-    "converters of USGS DEM files and Surfer grids into DTM files")
-string(JOIN "\n" CPACK_PACKAGE_DESCRIPTION
+set(CPACK_PACKAGE_VENDOR "Terrain converters")
+set(CPACK_PACKAGE_CONTACT ${TERRAIN_DEB_MAINTAINER})
+# One package for each component: the tools, and the GDAL plugin when it is
+# built. The first line of each description is its summary.
+set(CPACK_DEB_COMPONENT_INSTALL ON)
+set(CPACK_COMPONENTS_ALL tools)
+set(CPACK_DEBIAN_TOOLS_PACKAGE_NAME ${TERRAIN_DEB_TOOLS_PACKAGE})
+string(JOIN "\n" CPACK_DEBIAN_TOOLS_DESCRIPTION
+    "converters of USGS DEM files and Surfer grids into DTM files"
     "taverlin turns USGS ASCII DEM files into DTM files with int16 cells and"
     "writes a report of each DEM header. briskel turns Surfer 6 ASCII, Surfer 6"
     "binary and Surfer 7 grids into DTM files with float32 cells. dtminfo"
     "describes and checks DTM files and draws pictures of their terrain.")
+if(gdal_driver IN_LIST TERRAIN_COMPONENTS)
+    list(APPEND CPACK_COMPONENTS_ALL gdal_driver)
+    set(CPACK_DEBIAN_GDAL_DRIVER_PACKAGE_NAME ${TERRAIN_DEB_GDAL_PACKAGE})
+    string(JOIN "\n" CPACK_DEBIAN_GDAL_DRIVER_DESCRIPTION
+        "GDAL plugin that reads and writes DTM files"
+        "The VORDADTM driver lets every program built on GDAL (gdalinfo,"
+        "gdal_translate, QGIS, rasterio) open DTM files as single-band rasters,"
+        "north up, with their geotransform, void value and reference system, and"
+        "write DTM files from any single-band north-up raster.")
+    set(CPACK_DEBIAN_GDAL_DRIVER_PACKAGE_SECTION science)
+endif()
 set(CPACK_STRIP_FILES ON)
 
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
 set(CPACK_DEBIAN_PACKAGE_SECTION science)
 # dpkg-shlibdeps works out the dependencies from the libraries the programs
 # actually link, with the package names and minimum versions of the system

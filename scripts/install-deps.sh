@@ -14,6 +14,8 @@ command -v make >/dev/null 2>&1 || missing+=(make)
 command -v groff >/dev/null 2>&1 || missing+=(groff-base)
 # dpkg-shlibdeps works out the Debian package's dependencies (cpack -G DEB).
 command -v dpkg-shlibdeps >/dev/null 2>&1 || missing+=(dpkg-dev)
+# lintian checks the Debian packages in the install test.
+command -v lintian >/dev/null 2>&1 || missing+=(lintian)
 # "fuzz": clang and its libFuzzer and sanitizer runtimes as well.
 if [ "${1:-}" = fuzz ]; then
     command -v clang++ >/dev/null 2>&1 || missing+=(clang)

@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
 # Installs the build into a temporary prefix and checks that exactly the three
-# programs and their manual pages are installed, and that the installed
-# programs convert the sample DEM and Surfer 7 grid and describe the result.
-# When dpkg-deb is there, does the same with the Debian package that cpack
-# builds, after checking its name and dependencies.
+# programs, their manual pages and the package's copyright and changelog are
+# installed, and that the installed programs convert the sample DEM and
+# Surfer 7 grid and describe the result; when the GDAL plugin is built, that
+# it is installed alone in its component and that GDAL loads it from there.
+# When dpkg-deb is there, does the same with the Debian packages that cpack
+# builds, after checking their names and dependencies, and has lintian
+# check them when it is there.
 #
 # install_test.sh <source dir> <build dir> <cmake> <cpack>
 set -euo pipefail
@@ -30,20 +33,24 @@ run_logged() {
     fi
 }
 
-# Every file under the tree $1 is one of the programs in $1/$2 or one of the
-# manual pages (compressed or not) in $1/$3.
+# Every file under the tree $1 is one of the programs in $1/$2, one of the
+# manual pages (compressed or not) in $1/$3, or the copyright or changelog of
+# the package.
 check_tree() {
     local root=$1 bin=$2 man=$3 count=0 file
+    local doc=share/doc/terrain-converters
     while IFS= read -r file; do
         case "$file" in
         "$bin"/taverlin | "$bin"/briskel | "$bin"/dtminfo) ;;
         "$man"/taverlin.1 | "$man"/briskel.1 | "$man"/dtminfo.1) ;;
         "$man"/taverlin.1.gz | "$man"/briskel.1.gz | "$man"/dtminfo.1.gz) ;;
+        "$doc"/copyright | usr/"$doc"/copyright) ;;
+        "$doc"/changelog.Debian.gz | usr/"$doc"/changelog.Debian.gz) ;;
         *) fail "unexpected file installed: $file" ;;
         esac
         count=$((count + 1))
     done < <(cd "$root" && find . -type f -printf '%P\n' | sort)
-    [ "$count" -eq 6 ] || fail "$count files installed under $root instead of 6"
+    [ "$count" -eq 8 ] || fail "$count files installed under $root instead of 8"
     for program in taverlin briskel dtminfo; do
         [ -x "$root/$bin/$program" ] || fail "$bin/$program is not an executable"
         compgen -G "$root/$man/$program.1*" >/dev/null || fail "no manual page for $program"
@@ -65,9 +72,32 @@ run_programs() {
     cd "$work"
 }
 
-run_logged "$cmake" --install "$build_dir" --prefix "$work/prefix"
+# The GDAL plugin's tree $1 holds the plugin, its copyright and changelog;
+# GDAL loads the plugin from where it lies and knows the driver.
+check_plugin_tree() {
+    local root=$1 count plugin doc
+    doc=$(cd "$root" && find . -type d -path '*share/doc/terrain-converters-gdal' -printf '%P\n')
+    [ -n "$doc" ] && [ -f "$root/$doc/copyright" ] && [ -f "$root/$doc/changelog.Debian.gz" ] ||
+        fail "no copyright and changelog for the GDAL plugin under $root"
+    plugin=$(cd "$root" && find . -name gdal_VORDADTM.so -printf '%P\n')
+    [ -n "$plugin" ] && [[ "$plugin" == */gdalplugins/gdal_VORDADTM.so ]] ||
+        fail "gdal_VORDADTM.so is not in a gdalplugins folder under $root"
+    count=$(cd "$root" && find . -type f | wc -l)
+    [ "$count" -eq 3 ] || fail "$count files in the GDAL plugin's tree $root instead of 3"
+    GDAL_DRIVER_PATH=$(dirname "$root/$plugin") run_logged gdalinfo --format VORDADTM
+}
+
+# The packages cpack builds: the tools, and the GDAL plugin when it is built.
+with_plugin=false
+grep -q '"gdal_driver"\|;gdal_driver' "$build_dir/CPackConfig.cmake" && with_plugin=true
+
+run_logged "$cmake" --install "$build_dir" --prefix "$work/prefix" --component tools
 check_tree "$work/prefix" bin share/man/man1
 run_programs "$work/prefix/bin" "$work/installed"
+if $with_plugin; then
+    run_logged "$cmake" --install "$build_dir" --prefix "$work/plugin" --component gdal_driver
+    check_plugin_tree "$work/plugin"
+fi
 
 if ! command -v dpkg-deb >/dev/null 2>&1; then
     echo "dpkg-deb not found: Debian package not checked"
@@ -89,4 +119,28 @@ for library in 'libc6' 'libstdc\+\+6' 'libpng16-16(t64)?'; do
     [[ ", $depends," =~ ,\ $library[\ ,] ]] || fail "Depends lacks $library: $depends"
 done
 
+[[ "$depends" != *gdal* ]] || fail "the tools' package depends on GDAL: $depends"
+[[ "$(dpkg-deb -f "$deb" Maintainer)" == *no-reply@* ]] || fail "Maintainer is not a no-reply address"
 run_programs "$work/unpacked/usr/bin" "$work/from_package"
+checked=("$deb")
+
+if $with_plugin; then
+    plugin_debs=("$work"/package/terrain-converters-gdal_*_"$(dpkg --print-architecture)".deb)
+    [ -f "${plugin_debs[0]}" ] || fail "no terrain-converters-gdal package written by cpack"
+    run_logged dpkg-deb -x "${plugin_debs[0]}" "$work/plugin_unpacked"
+    check_plugin_tree "$work/plugin_unpacked"
+    [[ "$(dpkg-deb -f "${plugin_debs[0]}" Depends)" == *libgdal* ]] ||
+        fail "the GDAL plugin's package does not depend on GDAL"
+    checked+=("${plugin_debs[0]}")
+fi
+
+# lintian, Debian's package checker, finds no error (warnings are shown).
+if command -v lintian >/dev/null 2>&1; then
+    for package in "${checked[@]}"; do
+        report=$(lintian "$package" 2>&1) || true
+        [ -z "$report" ] || echo "$report"
+        ! grep -q '^E: ' <<<"$report" || fail "lintian reports errors in $(basename "$package")"
+    done
+else
+    echo "lintian not found: packages not checked by lintian"
+fi
