@@ -7,8 +7,10 @@
 #
 # Environment: FUZZ_JOBS targets run side by side (default 2); FUZZ_WORK_DIR
 # keeps the growing corpora, logs and any crash inputs (default build/fuzz-work).
-# Fails when a target reports a crash, a leak, a timeout or memory beyond
-# the limit; the input that caused it is kept under FUZZ_WORK_DIR/artifacts.
+# Prints one line a target: its executions and "no findings", or "FINDING:"
+# and what it found. Fails when a target reports a crash, a leak, a timeout
+# or memory beyond the limit; the input that caused it is kept under
+# FUZZ_WORK_DIR/artifacts.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-30}
@@ -55,13 +57,16 @@ run_one() {
         -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -malloc_limit_mb=1024 \
         -max_len="$(max_length "$target")" \
         -print_final_stats=1 -artifact_prefix="$work/artifacts/$target-" >"$log" 2>&1; then
-        local done_line executions
-        done_line=$(grep -E '^#[0-9]+[[:space:]]+DONE' "$log" | tail -1)
+        local executions corpus_size
         executions=$(grep -E '^stat::number_of_executed_units' "$log" | awk '{print $2}')
-        echo "$target: ${seconds} s, ${executions} executions, ${done_line#*DONE   }"
+        corpus_size=$(find "$corpus" -type f | wc -l)
+        echo "$target: ${executions:-0} executions in ${seconds} s, no findings (corpus $corpus_size inputs)"
     else
-        echo "$target: FAILED, see $log"
-        grep -E 'ERROR|SUMMARY|Test unit written' "$log" | head -5
+        local finding
+        finding=$(grep -m1 -oE 'ERROR: (AddressSanitizer|LeakSanitizer|UndefinedBehaviorSanitizer|libFuzzer): [a-z-]+' "$log" ||
+            grep -m1 -oE 'runtime error: .{0,60}' "$log" || echo "a failure")
+        echo "$target: FINDING: ${finding#ERROR: }; see $log and $work/artifacts/"
+        grep -E 'SUMMARY|Test unit written' "$log" | head -3
         return 1
     fi
 }
