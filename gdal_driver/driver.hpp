@@ -4,6 +4,5 @@
 // that link the driver in call it themselves.
 #pragma once
 
-#include "gdal_priv.h"
-
-extern "C" CPL_DLL void GDALRegister_VORDADTM();
+// Exported from the plugin whatever visibility the rest of it has.
+extern "C" __attribute__((visibility("default"))) void GDALRegister_VORDADTM();
