@@ -156,12 +156,15 @@ std::optional<Placement> placement_for(const PlacementRequest& request, std::str
     if (srs != nullptr && srs->IsProjected()) {
         const std::optional<dtm::Unit> unit = unit_of(*srs);
         if (!unit && !request.coord_system) {
-            error = CPLSPrintf("the linear unit of the spatial reference (%.10g m) is neither the "
+            error = CPLSPrintf("The linear unit of the spatial reference (%.10g m) is neither the "
                                "metre nor the foot (0.3048 m); reproject, or give COORD_SYSTEM",
                                srs->GetLinearUnits());
             return std::nullopt;
         }
-        placement.xy_unit = unit.value_or(dtm::Unit::meters);
+        // With COORD_SYSTEM given, the nearer of the two units.
+        constexpr double BETWEEN_FOOT_AND_METRE = 0.552;
+        placement.xy_unit = unit.value_or(
+            srs->GetLinearUnits() < BETWEEN_FOOT_AND_METRE ? dtm::Unit::feet : dtm::Unit::meters);
         int north = 0;
         const int zone = srs->GetUTMZone(&north);
         if (zone != 0) {
@@ -169,25 +172,25 @@ std::optional<Placement> placement_for(const PlacementRequest& request, std::str
             placement.coord_zone = static_cast<std::int16_t>(north ? zone : -zone);
         } else if (!request.coord_system) {
             if (request.system_zero_is_geographic) {
-                error = "only UTM projections are recorded, and reference system 0 means "
+                error = "Only UTM projections are recorded, and reference system 0 means "
                         "geographic in files with integer cells; give COORD_SYSTEM and ZONE, "
                         "or CELL_TYPE=FLOAT32";
                 return std::nullopt;
             }
-            warning = "the projection is not UTM: the file records no reference system";
+            warning = "The projection is not UTM: the file records no reference system";
         }
     } else if (srs != nullptr && srs->IsGeographic()) {
         if (!request.system_zero_is_geographic && !request.coord_system) {
-            error = "geographic coordinates are kept only in files with integer cells "
+            error = "Geographic coordinates are kept only in files with integer cells "
                     "(CELL_TYPE=INT16 or INT32); reproject, or give COORD_SYSTEM";
             return std::nullopt;
         }
         placement.arc_seconds = request.system_zero_is_geographic;
     } else if (srs != nullptr) {
-        error = "the spatial reference is neither projected nor geographic";
+        error = "The spatial reference is neither projected nor geographic";
         return std::nullopt;
     } else if (request.system_zero_is_geographic && !request.coord_system) {
-        warning = "no spatial reference: reference system 0 in a file with integer cells is "
+        warning = "No spatial reference: reference system 0 in a file with integer cells is "
                   "read as geographic (arc-seconds)";
     }
     if (request.coord_system) {
