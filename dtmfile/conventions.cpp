@@ -1,5 +1,7 @@
 #include "dtmfile/conventions.hpp"
 
+#include <limits>
+
 #include "dtmfile/dtm_header.hpp"
 
 namespace dtm {
@@ -22,6 +24,22 @@ const WriterConvention* convention_for_version(float version) {
         }
     }
     return nullptr;
+}
+
+double RecordedRange::minimum() const {
+    if (count_ > 0) {
+        return minimum_;
+    }
+    return convention_.writer == Writer::taverlin ? std::numeric_limits<double>::max()
+                                                  : convention_.void_value;
+}
+
+double RecordedRange::maximum() const {
+    if (count_ > 0) {
+        return maximum_;
+    }
+    return convention_.writer == Writer::taverlin ? std::numeric_limits<double>::min()
+                                                  : convention_.void_value;
 }
 
 } // namespace dtm

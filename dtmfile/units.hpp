@@ -12,6 +12,8 @@ enum class Unit { feet, meters };
 inline constexpr double FEET_TO_METERS = 0.3048;
 // The double nearest to 3.280839895, deliberately not 1 / 0.3048.
 inline constexpr double METERS_TO_FEET = 3.280839895;
+// TAVERLIN files with reference system 0 hold X and Y in arc-seconds.
+inline constexpr double ARC_SECONDS_PER_DEGREE = 3600.0;
 
 // The unit code of a DTM header: 0 feet, 1 meters.
 std::int16_t dtm_unit_code(Unit unit);

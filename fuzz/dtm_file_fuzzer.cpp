@@ -1,5 +1,9 @@
 // DTM files on arbitrary bytes: the header checks, the cell reader, dtminfo's
-// description, statistics and picture, and the PNG writer.
+// description, statistics and picture, and the PNG writer; with the GDAL
+// driver built, the driver too, which must open exactly the files the
+// checks accept and give the decoder's cells, north up.
+#include <cmath>
+#include <cstdlib>
 #include <optional>
 #include <string>
 #include <vector>
@@ -11,8 +15,56 @@
 #include "dtmfile/dtm_reader.hpp"
 #include "fuzz/fuzz_file.hpp"
 
+#ifdef TERRAIN_FUZZ_GDAL_DRIVER
+#include "cpl_vsi.h"
+#include "gdal.h"
+#include "gdal_driver/driver.hpp"
+#endif
+
 using namespace dtm;
 using namespace dtminfo;
+
+#ifdef TERRAIN_FUZZ_GDAL_DRIVER
+// The input through the driver from /vsimem/; aborts on any disagreement.
+static void check_driver(const std::uint8_t* data, std::size_t size, DtmReadStatus status,
+                         const DtmHeader& header, const DtmFileFacts& facts) {
+    static const bool registered = [] {
+        GDALRegister_VORDADTM();
+        CPLSetErrorHandler(CPLQuietErrorHandler);
+        return true;
+    }();
+    (void)registered;
+    const char* const path = "/vsimem/dtm_file_fuzzer.dtm";
+    const char* const only[] = {"VORDADTM", nullptr};
+    VSIFCloseL(VSIFileFromMemBuffer(path, const_cast<GByte*>(data), size, FALSE));
+    GDALDatasetH dataset = GDALOpenEx(path, GDAL_OF_RASTER, only, nullptr, nullptr);
+    const bool readable =
+        (status == DtmReadStatus::ok || status == DtmReadStatus::too_long) && facts.cell_count > 0;
+    if ((dataset != nullptr) != readable) {
+        std::abort();
+    }
+    if (dataset != nullptr) {
+        const auto count = static_cast<std::size_t>(facts.cell_count);
+        const auto rows = static_cast<std::size_t>(header.row_count);
+        std::vector<double> cells(count);
+        std::vector<double> band(count);
+        decode_cells(header.data_type, data + DTM_DATA_OFFSET, count, cells.data());
+        if (GDALRasterIO(GDALGetRasterBand(dataset, 1), GF_Read, 0, 0, header.column_count,
+                         header.row_count, band.data(), header.column_count, header.row_count,
+                         GDT_Float64, 0, 0) != CE_None) {
+            std::abort();
+        }
+        for (std::size_t i = 0; i < count; ++i) {
+            const double value = band[(rows - 1 - i % rows) * (count / rows) + i / rows];
+            if (value != cells[i] && !(std::isnan(value) && std::isnan(cells[i]))) {
+                std::abort();
+            }
+        }
+        GDALClose(dataset);
+    }
+    VSIUnlink(path);
+}
+#endif
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string path = fuzzing::scratch_folder().file("input.dtm");
@@ -25,6 +77,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     DtmFileFacts facts;
     const DtmReadStatus status = read_dtm_header(stream.get(), header, facts);
     (void)dtm_read_message(status, header, facts, path);
+#ifdef TERRAIN_FUZZ_GDAL_DRIVER
+    check_driver(data, size, status, header, facts);
+#endif
     if (status == DtmReadStatus::cannot_read || status == DtmReadStatus::bad_signature ||
         status == DtmReadStatus::short_header) {
         return 0;

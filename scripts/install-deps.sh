@@ -10,6 +10,9 @@ command -v make >/dev/null 2>&1 || missing+=(make)
 [ -f /usr/include/gtest/gtest.h ] || missing+=(libgtest-dev)
 [ -f /usr/include/png.h ] || missing+=(libpng-dev)
 [ -d /usr/src/googletest ] || [ -f /usr/lib/x86_64-linux-gnu/libgtest.a ] || missing+=(googletest)
+# GDAL's development files build the GDAL driver; gdalinfo and gdal_translate use it.
+[ -f /usr/include/gdal/gdal.h ] || missing+=(libgdal-dev)
+command -v gdalinfo >/dev/null 2>&1 || missing+=(gdal-bin)
 # groff formats the man pages in their check.
 command -v groff >/dev/null 2>&1 || missing+=(groff-base)
 # dpkg-shlibdeps works out the Debian package's dependencies (cpack -G DEB).

@@ -1,0 +1,60 @@
+// The reference system of a DTM file and GDAL's spatial references: what a
+// file's coord_system, coord_zone and xy_units mean when it is read, and
+// which of them a raster's spatial reference gives when one is written.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "dtmfile/dtm_header.hpp"
+#include "dtmfile/units.hpp"
+#include "ogr_spatialref.h"
+
+namespace vordadtm {
+
+// Reference systems of the coord_system field.
+inline constexpr std::int16_t SYSTEM_NONE_OR_GEOGRAPHIC = 0;
+inline constexpr std::int16_t SYSTEM_UTM = 1;
+inline constexpr std::int16_t SYSTEM_STATE_PLANE = 2;
+
+// The file does not name its datum; the reader is told it (open option DATUM).
+enum class Datum { wgs84, nad83, nad27 };
+std::optional<Datum> datum_from_name(const std::string& name);
+
+// True when X and Y are arc-seconds: reference system 0 in a file of a
+// writer for which 0 is geographic (TAVERLIN, version 2.00).
+bool holds_arc_seconds(const dtm::DtmHeader& header);
+
+// The spatial reference the header gives: UTM, State Plane (on NAD27 when
+// that is the datum, NAD83 otherwise), geographic, in feet when xy_units is
+// 0; empty when it gives none. `problem` tells why a system the header
+// names could not be made (a zone out of range).
+OGRSpatialReference spatial_reference_of(const dtm::DtmHeader& header, Datum datum,
+                                         std::string& problem);
+
+// A coord_system value by name (UTM, SP or STATE_PLANE, GEOGRAPHIC or NONE)
+// or number.
+std::optional<std::int16_t> coord_system_from_text(const std::string& text);
+
+// What a writer stores for a raster's coordinates.
+struct Placement {
+    std::int16_t coord_system = SYSTEM_NONE_OR_GEOGRAPHIC;
+    std::int16_t coord_zone = 0;
+    dtm::Unit xy_unit = dtm::Unit::meters;
+    bool arc_seconds = false; // X and Y stored in arc-seconds, from degrees
+};
+
+struct PlacementRequest {
+    const OGRSpatialReference* srs = nullptr; // the raster's, may be null
+    std::optional<std::int16_t> coord_system; // COORD_SYSTEM
+    std::optional<std::int16_t> coord_zone;   // ZONE
+    bool system_zero_is_geographic = false;   // of the convention written
+};
+
+// The placement for the request, or nullopt with `error` set; `warning` is
+// set when the file will not say all the spatial reference says.
+std::optional<Placement> placement_for(const PlacementRequest& request, std::string& error,
+                                       std::string& warning);
+
+} // namespace vordadtm

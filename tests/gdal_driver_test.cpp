@@ -1,0 +1,323 @@
+// The VORDADTM driver through GDAL's C API, loaded as a user loads it: the
+// plugin from the build folder that GDAL_DRIVER_PATH names (set by CTest).
+#include <gtest/gtest.h>
+
+#include <array>
+#include <string>
+#include <vector>
+
+#include "cpl_error.h"
+#include "cpl_vsi.h"
+#include "dtmfile/dtm_reader.hpp"
+#include "gdal.h"
+#include "ogr_srs_api.h"
+#include "tests/support/test_files.hpp"
+
+namespace {
+
+using namespace testing_support;
+
+class GdalEnvironment : public ::testing::Environment {
+    void SetUp() override {
+        GDALAllRegister();
+        CPLPushErrorHandler(CPLQuietErrorHandler);
+    }
+    void TearDown() override {
+        CPLPopErrorHandler();
+        GDALDestroyDriverManager();
+    }
+};
+[[maybe_unused]] auto* const environment = ::testing::AddGlobalTestEnvironment(new GdalEnvironment);
+
+const char* const ONLY_DTM[] = {"VORDADTM", nullptr};
+
+GDALDatasetH open_dtm(const std::string& path) {
+    return GDALOpenEx(path.c_str(), GDAL_OF_RASTER, ONLY_DTM, nullptr, nullptr);
+}
+
+// What a test compares of a raster: cells row by row from the north.
+struct Raster {
+    int columns = 0, rows = 0;
+    std::array<double, 6> transform{};
+    int has_nodata = 0;
+    double nodata = 0;
+    std::vector<double> cells;
+    std::string srs; // the name of the spatial reference
+    bool operator==(const Raster&) const = default;
+};
+
+Raster read_raster(GDALDatasetH dataset) {
+    Raster r;
+    r.columns = GDALGetRasterXSize(dataset);
+    r.rows = GDALGetRasterYSize(dataset);
+    EXPECT_EQ(GDALGetGeoTransform(dataset, r.transform.data()), CE_None);
+    GDALRasterBandH band = GDALGetRasterBand(dataset, 1);
+    r.nodata = GDALGetRasterNoDataValue(band, &r.has_nodata);
+    r.cells.resize(static_cast<std::size_t>(r.columns) * static_cast<std::size_t>(r.rows));
+    EXPECT_EQ(GDALRasterIO(band, GF_Read, 0, 0, r.columns, r.rows, r.cells.data(), r.columns,
+                           r.rows, GDT_Float64, 0, 0),
+              CE_None);
+    if (OGRSpatialReferenceH srs = GDALGetSpatialRef(dataset)) {
+        r.srs = OSRGetName(srs);
+    }
+    return r;
+}
+
+// A sample converted by one of the programs into `dir`/s.dtm.
+std::string converted_sample(const TempDir& dir, const std::string& program,
+                             std::vector<std::string> arguments) {
+    const RunResult run = run_program(program, arguments, dir.path());
+    EXPECT_EQ(run.exit_status, 0) << run.out;
+    return dir.file("s.dtm");
+}
+
+TEST(GdalDriverReading, SamplesAgreeWithTheLibrarysReader) {
+    struct Case {
+        const char* program;
+        std::vector<std::string> arguments;
+        double nodata;
+    };
+    const std::string samples = SAMPLES_DIR;
+    const Case cases[] = {
+        {TAVERLIN_PATH, {samples + "/topobathy_utm10.dem", "s.dtm"}, -1},
+        {BRISKEL_PATH,
+         {samples + "/topobathy_utm10_dsrb.grd", "s.dtm", "m", "m", "/pm", "/em", "/sutm", "/z10"},
+         -32767},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.program);
+        TempDir dir;
+        const std::string path = converted_sample(dir, c.program, c.arguments);
+        dtm::DtmFile file;
+        ASSERT_EQ(dtm::read_dtm_file(path, file), dtm::DtmReadStatus::ok);
+        GDALDatasetH dataset = open_dtm(path);
+        ASSERT_NE(dataset, nullptr);
+        const Raster raster = read_raster(dataset);
+        const dtm::DtmHeader& h = file.header;
+        ASSERT_EQ(raster.columns, h.column_count);
+        ASSERT_EQ(raster.rows, h.row_count);
+        const std::array<double, 6> transform{h.x_origin - h.x_spacing / 2,
+                                              h.x_spacing,
+                                              0,
+                                              h.y_origin + (h.row_count - 0.5) * h.y_spacing,
+                                              0,
+                                              -h.y_spacing};
+        EXPECT_EQ(raster.transform, transform);
+        EXPECT_TRUE(raster.has_nodata);
+        EXPECT_EQ(raster.nodata, c.nodata);
+        EXPECT_EQ(raster.srs, "WGS 84 / UTM zone 10N");
+        EXPECT_STREQ(GDALGetMetadataItem(dataset, "AREA_OR_POINT", nullptr), "Point");
+        for (int y = 0; y < raster.rows; ++y) {
+            for (int x = 0; x < raster.columns; ++x) {
+                ASSERT_EQ(raster.cells[static_cast<std::size_t>(y * raster.columns + x)],
+                          file.cell(x, h.row_count - 1 - y))
+                    << x << "," << y;
+            }
+        }
+        GDALClose(dataset);
+    }
+}
+
+// A 5 x 4 GeoTIFF in /vsimem/ with a void cell in each corner.
+void make_geotiff(const std::string& path, GDALDataType type, double nodata, int epsg,
+                  const std::array<double, 6>& transform) {
+    GDALDatasetH tiff =
+        GDALCreate(GDALGetDriverByName("GTiff"), path.c_str(), 5, 4, 1, type, nullptr);
+    ASSERT_NE(tiff, nullptr);
+    std::array<double, 6> t = transform;
+    GDALSetGeoTransform(tiff, t.data());
+    OGRSpatialReferenceH srs = OSRNewSpatialReference(nullptr);
+    OSRImportFromEPSG(srs, epsg);
+    GDALSetSpatialRef(tiff, srs);
+    OSRDestroySpatialReference(srs);
+    GDALRasterBandH band = GDALGetRasterBand(tiff, 1);
+    GDALSetRasterNoDataValue(band, nodata);
+    std::vector<double> cells{nodata, 12,   -7,  3000, nodata, 0.5,    1, 2, 3, 4,
+                              -2.25,  1000, 999, 8,    9,      nodata, 5, 6, 7, nodata};
+    EXPECT_EQ(GDALRasterIO(band, GF_Write, 0, 0, 5, 4, cells.data(), 5, 4, GDT_Float64, 0, 0),
+              CE_None);
+    GDALClose(tiff);
+}
+
+TEST(GdalDriverRoundTrip, GeoTiffToDtmAndBackKeepsCellsPlaceAndVoids) {
+    struct Case {
+        GDALDataType type;
+        double nodata;
+        int epsg;
+        std::array<double, 6> transform;
+        GDALDataType dtm_type;
+    };
+    const Case cases[] = {
+        {GDT_Int16, -1, 32610, {500000, 30, 0, 4000000, 0, -30}, GDT_Int16},
+        {GDT_Float32, -32767, 32710, {500000, 12.5, 0, 7000000, 0, -25}, GDT_Float32},
+        {GDT_Int16, -1, 4326, {-123.5, 0.0078125, 0, 49.25, 0, -0.015625}, GDT_Int16},
+    };
+    GDALDriverH dtm_driver = GDALGetDriverByName("VORDADTM");
+    ASSERT_NE(dtm_driver, nullptr);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.epsg);
+        make_geotiff("/vsimem/source.tif", c.type, c.nodata, c.epsg, c.transform);
+        GDALDatasetH source = GDALOpen("/vsimem/source.tif", GA_ReadOnly);
+        GDALDatasetH dtm = GDALCreateCopy(dtm_driver, "/vsimem/copy.dtm", source, FALSE, nullptr,
+                                          nullptr, nullptr);
+        ASSERT_NE(dtm, nullptr);
+        EXPECT_EQ(GDALGetRasterDataType(GDALGetRasterBand(dtm, 1)), c.dtm_type);
+        GDALDatasetH back = GDALCreateCopy(GDALGetDriverByName("GTiff"), "/vsimem/back.tif", dtm,
+                                           FALSE, nullptr, nullptr, nullptr);
+        const Raster original = read_raster(source);
+        EXPECT_TRUE(original == read_raster(dtm));
+        EXPECT_TRUE(original == read_raster(back));
+        for (GDALDatasetH d : {source, dtm, back}) {
+            GDALClose(d);
+        }
+        for (const char* path : {"/vsimem/source.tif", "/vsimem/copy.dtm", "/vsimem/back.tif"}) {
+            VSIUnlink(path);
+        }
+    }
+}
+
+TEST(GdalDriverRoundTrip, TaverlinDtmThroughGeoTiffGivesItsBytesBack) {
+    TempDir dir;
+    const std::string path = converted_sample(
+        dir, TAVERLIN_PATH, {std::string(SAMPLES_DIR) + "/topobathy_utm10.dem", "s.dtm"});
+    GDALDatasetH dtm = open_dtm(path);
+    GDALDatasetH tiff = GDALCreateCopy(GDALGetDriverByName("GTiff"), "/vsimem/t.tif", dtm, FALSE,
+                                       nullptr, nullptr, nullptr);
+    GDALDatasetH back = GDALCreateCopy(GDALGetDriverByName("VORDADTM"), "/vsimem/t.dtm", tiff,
+                                       FALSE, nullptr, nullptr, nullptr);
+    ASSERT_NE(back, nullptr);
+    for (GDALDatasetH d : {dtm, tiff, back}) {
+        GDALClose(d);
+    }
+    vsi_l_offset size = 0;
+    const GByte* bytes = VSIGetMemFileBuffer("/vsimem/t.dtm", &size, FALSE);
+    const std::string copy(reinterpret_cast<const char*>(bytes), size);
+    const std::string original = read_file(path);
+    // The description, 60 bytes after the signature and its NUL, aside.
+    ASSERT_EQ(copy.size(), original.size());
+    EXPECT_TRUE(original.substr(0, 21) + original.substr(81) ==
+                copy.substr(0, 21) + copy.substr(81));
+    VSIUnlink("/vsimem/t.tif");
+    VSIUnlink("/vsimem/t.dtm");
+}
+
+// Columns from the north of 40000.7, -2.9, 2.5, 7 and a void.
+GDALDatasetH column_source(int columns) {
+    GDALDatasetH mem =
+        GDALCreate(GDALGetDriverByName("MEM"), "", columns, 5, 1, GDT_Float64, nullptr);
+    double transform[6] = {0, 1, 0, 5, 0, -1};
+    GDALSetGeoTransform(mem, transform);
+    GDALRasterBandH band = GDALGetRasterBand(mem, 1);
+    GDALSetRasterNoDataValue(band, -9999);
+    double cells[5] = {40000.7, -2.9, 2.5, 7, -9999};
+    for (int c = 0; c < columns; ++c) {
+        EXPECT_EQ(GDALRasterIO(band, GF_Write, c, 0, 1, 5, cells, 1, 5, GDT_Float64, 0, 0),
+                  CE_None);
+    }
+    return mem;
+}
+
+TEST(GdalDriverWriting, CellsConvertAndRangeFollowsTheWritersConvention) {
+    struct Case {
+        const char* cell_type;
+        std::vector<double> cells; // as read back, from the north
+        const char *z_min, *z_max;
+    };
+    const Case cases[] = {
+        {"INT16", {-25536, -2, 2, 7, -1}, "2", "7"},
+        {"INT32", {40000, -2, 2, 7, -1}, "2", "40000"},
+        {"FLOAT32",
+         {40000.69921875, static_cast<float>(-2.9), 2.5, 7, -32767},
+         "-2.9000000953674316",
+         "40000.69921875"},
+        {"FLOAT64", {40000.7, -2.9, 2.5, 7, -32767}, "-2.8999999999999999", "40000.699999999997"},
+    };
+    GDALDatasetH source = column_source(1);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.cell_type);
+        const std::string option = std::string("CELL_TYPE=") + c.cell_type;
+        char* options[] = {const_cast<char*>(option.c_str()), nullptr};
+        GDALDatasetH dtm = GDALCreateCopy(GDALGetDriverByName("VORDADTM"), "/vsimem/c.dtm", source,
+                                          FALSE, options, nullptr, nullptr);
+        ASSERT_NE(dtm, nullptr);
+        EXPECT_EQ(read_raster(dtm).cells, c.cells);
+        EXPECT_STREQ(GDALGetMetadataItem(dtm, "Z_MIN", nullptr), c.z_min);
+        EXPECT_STREQ(GDALGetMetadataItem(dtm, "Z_MAX", nullptr), c.z_max);
+        GDALClose(dtm);
+        VSIUnlink("/vsimem/c.dtm");
+    }
+    GDALClose(source);
+}
+
+int cancel_at_half(double done, const char*, void*) {
+    return done < 0.5;
+}
+
+TEST(GdalDriverWriting, RefusedOrCancelledCopiesLeaveNoFile) {
+    GDALDriverH driver = GDALGetDriverByName("VORDADTM");
+    GDALDatasetH source = column_source(4);
+    VSIStatBufL stat;
+    EXPECT_EQ(
+        GDALCreateCopy(driver, "/vsimem/x.dtm", source, FALSE, nullptr, cancel_at_half, nullptr),
+        nullptr);
+    EXPECT_EQ(CPLGetLastErrorNo(), CPLE_UserInterrupt);
+    EXPECT_NE(VSIStatL("/vsimem/x.dtm", &stat), 0);
+    double rotated[6] = {0, 1, 0.5, 5, 0, -1};
+    GDALSetGeoTransform(source, rotated);
+    EXPECT_EQ(GDALCreateCopy(driver, "/vsimem/x.dtm", source, FALSE, nullptr, nullptr, nullptr),
+              nullptr);
+    EXPECT_NE(VSIStatL("/vsimem/x.dtm", &stat), 0);
+    GDALClose(source);
+}
+
+// Opens `bytes` as /vsimem/d.dtm: true when the driver opened it, false
+// when it refused with an error.
+bool opens(const std::string& bytes) {
+    auto* data = reinterpret_cast<GByte*>(const_cast<char*>(bytes.data()));
+    VSIFCloseL(VSIFileFromMemBuffer("/vsimem/d.dtm", data, bytes.size(), FALSE));
+    CPLErrorReset();
+    GDALDatasetH dataset = open_dtm("/vsimem/d.dtm");
+    const bool opened = dataset != nullptr;
+    if (opened) {
+        GDALClose(dataset);
+    } else if (bytes.size() > sizeof dtm::DTM_SIGNATURE) {
+        EXPECT_EQ(CPLGetLastErrorType(), CE_Failure) << bytes.size() << " bytes";
+    }
+    VSIUnlink("/vsimem/d.dtm");
+    return opened;
+}
+
+TEST(GdalDriverReading, DamagedFilesAreRefused) {
+    dtm::DtmHeader header;
+    header.version = 2.0f;
+    header.column_count = 3;
+    header.row_count = 2;
+    const std::vector<std::int16_t> cells{1, 2, 3, 4, 5, 6};
+    const std::string whole = dtm_file(header, cells);
+    ASSERT_TRUE(opens(whole));
+    EXPECT_TRUE(opens(whole + "extra")) << "a longer file is read with a warning";
+    for (std::size_t length = 0; length < whole.size(); ++length) {
+        EXPECT_FALSE(opens(whole.substr(0, length))) << length;
+    }
+    struct Case {
+        const char* what;
+        std::int16_t data_type;
+        std::int32_t columns, rows;
+    };
+    const Case cases[] = {{"unknown cell type", 4, 3, 2},
+                          {"negative columns", 0, -3, 2},
+                          {"negative rows", 0, 3, -2},
+                          {"more cells than bytes", 0, 4, 2},
+                          {"huge counts", 3, 0x7FFFFFFF, 0x7FFFFFFF},
+                          {"no cells", 0, 0, 2}};
+    for (const Case& c : cases) {
+        dtm::DtmHeader damaged = header;
+        damaged.data_type = c.data_type;
+        damaged.column_count = c.columns;
+        damaged.row_count = c.rows;
+        EXPECT_FALSE(opens(dtm_file(damaged, c.columns == 0 ? std::vector<std::int16_t>{} : cells)))
+            << c.what;
+    }
+}
+
+} // namespace
