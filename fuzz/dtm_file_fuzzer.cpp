@@ -42,7 +42,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     CellStatisticsBuilder statistics(convention.void_value);
     // Pictures of at most 64 pixels a side keep the runs short.
     const PictureScale scale = picture_scale(header.column_count, header.row_count, 64);
-    PictureBuilder picture(header, convention.void_value, scale, header.coord_system == 0);
+    PictureBuilder picture(header, convention.void_value, scale,
+                           header.coord_system == 0 ? PlanimetricUnits::arc_seconds
+                                                    : PlanimetricUnits::header);
     DtmCellReader reader(stream.get(), header);
     std::vector<double> cells(100);
     for (std::size_t count; (count = reader.read(cells)) > 0;) {

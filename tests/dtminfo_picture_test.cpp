@@ -115,7 +115,7 @@ TEST(DtminfoPicture, GeographicSpacingIsShadedInMeters) {
     geographic.x_spacing = geographic.y_spacing = 3;
     const PictureScale scale = picture_scale(3, 3, 0);
     PictureBuilder as_meters(metric, -32767.0, scale);
-    PictureBuilder as_arc_seconds(geographic, -32767.0, scale, true);
+    PictureBuilder as_arc_seconds(geographic, -32767.0, scale, PlanimetricUnits::arc_seconds);
     as_meters.add(cells);
     as_arc_seconds.add(cells);
     const Picture expected = as_meters.render();
