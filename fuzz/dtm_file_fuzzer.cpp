@@ -1,11 +1,12 @@
 // DTM files on arbitrary bytes: the header checks, the cell reader, dtminfo's
-// description, statistics and picture, and the PNG writer.
+// description (text and JSON), statistics and picture, and the PNG writer.
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "dtm_info/cell_statistics.hpp"
 #include "dtm_info/dtm_description.hpp"
+#include "dtm_info/json_description.hpp"
 #include "dtm_info/png_file.hpp"
 #include "dtm_info/terrain_picture.hpp"
 #include "dtmfile/dtm_reader.hpp"
@@ -53,6 +54,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         picture.add(block);
     }
     (void)describe_cells(header, convention, statistics.result());
+    // Any header bytes and numbers make an object (names that are not UTF-8
+    // included).
+    RunDescription run{path, true, header, facts, status, convention, statistics.result(), {}, {}};
+    (void)json_description(run);
     if (facts.cell_count > 0) {
         (void)write_png_file(fuzzing::scratch_folder().file("picture.png"), picture.render());
     }
