@@ -3,6 +3,7 @@
 namespace cli {
 
 bool quiet_mode = false;
+bool messages_to_stderr = false;
 platform::UniqueFile log_file;
 
 namespace {
@@ -10,6 +11,11 @@ namespace {
 // Every text is on the screen before the call returns: progress lines end
 // without a line end and the unit question waits for a key right after.
 void write_console(std::string_view text) {
+    if (messages_to_stderr) {
+        std::fwrite(text.data(), 1, text.size(), stderr);
+        std::fflush(stderr);
+        return;
+    }
     std::fwrite(text.data(), 1, text.size(), stdout);
     platform::flush_console();
 }

@@ -491,6 +491,14 @@ void clean_up_on_interruption() {
     }
 }
 
+bool is_terminal(std::FILE* stream) {
+    if (stream == nullptr) {
+        return false;
+    }
+    const int descriptor = ::fileno(stream);
+    return descriptor >= 0 && ::isatty(descriptor) != 0;
+}
+
 std::optional<int> read_console_key() {
     if (::isatty(STDIN_FILENO) != 0) {
         return read_terminal_key();

@@ -120,6 +120,10 @@ void flush_console();
 // fails quietly instead of ending the program.
 void prepare_console();
 
+// True when the stream is a terminal (a person watches it), false for a
+// file, a pipe or a closed stream.
+bool is_terminal(std::FILE* stream);
+
 // Reads one key without echo. A terminal is put into non-canonical mode for
 // the read and the escape sequence of a special key is consumed whole and
 // reported as a code of 256 or more; any other input is read a byte at a

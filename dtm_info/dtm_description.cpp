@@ -2,6 +2,7 @@
 
 #include <array>
 #include <charconv>
+#include <cmath>
 #include <limits>
 
 #include "dtmfile/units.hpp"
@@ -15,21 +16,6 @@ using dtm::DtmReadStatus;
 using textscan::format_text;
 
 namespace {
-
-const char* cell_type_name(int data_type) {
-    switch (data_type) {
-    case dtm::DTM_INT16:
-        return "int16";
-    case dtm::DTM_INT32:
-        return "int32";
-    case dtm::DTM_FLOAT32:
-        return "float32";
-    case dtm::DTM_FLOAT64:
-        return "float64";
-    default:
-        return "unknown";
-    }
-}
 
 // A number's text followed by its unit, when the unit is known.
 std::string with_unit(const std::string& number, int unit) {
@@ -85,63 +71,6 @@ std::string describe_voids(const DtmConvention& convention) {
     return value + " (BRISKEL's void value)";
 }
 
-std::string describe_length(const DtmHeader& header, const DtmFileFacts& facts) {
-    const auto size = static_cast<unsigned long long>(facts.file_size);
-    if (facts.cell_count == 0) {
-        return format_text("%llu bytes: a grid without cells, complete", size);
-    }
-    const std::string layout = format_text("%zu + %d x %d cells x %zu bytes", dtm::DTM_DATA_OFFSET,
-                                           header.column_count, header.row_count, facts.cell_size);
-    if (facts.file_size == facts.expected_size) {
-        return format_text("%llu bytes = %s, complete", size, layout.c_str());
-    }
-    if (facts.file_size > facts.expected_size) {
-        return format_text("%llu bytes, %llu more than %s", size,
-                           static_cast<unsigned long long>(facts.file_size - facts.expected_size),
-                           layout.c_str());
-    }
-    if (facts.expected_size == std::numeric_limits<std::uint64_t>::max()) {
-        return format_text("%llu bytes, far short of %s", size, layout.c_str());
-    }
-    return format_text("%llu bytes, %llu short of %s", size,
-                       static_cast<unsigned long long>(facts.expected_size - facts.file_size),
-                       layout.c_str());
-}
-
-// The header's elevation range against the cells, by the writer's rule:
-// TAVERLIN records the range of the cells above 0 (and, with none, leaves
-// its start values), BRISKEL copies the grid's own header.
-std::string compare_range(const DtmHeader& header, const DtmConvention& convention,
-                          const CellStatistics& statistics) {
-    if (convention.written_by(dtm::Writer::taverlin) && !convention.void_from_option) {
-        if (statistics.positive == 0) {
-            return range_left_at_start(header) ? "no cell above 0, none recorded, as TAVERLIN does"
-                                               : "differs: no cell is above 0";
-        }
-        if (header.z_min == statistics.positive_minimum &&
-            header.z_max == statistics.positive_maximum) {
-            return "matches the cells above 0, the range TAVERLIN records";
-        }
-        return format_text("differs from the cells above 0 (%s to %s)",
-                           format_number(statistics.positive_minimum).c_str(),
-                           format_number(statistics.positive_maximum).c_str());
-    }
-    if (statistics.valid == 0) {
-        return "no valid cell to compare with";
-    }
-    // float32 cells hold the header's values rounded to float32.
-    const bool float_cells = header.data_type == dtm::DTM_FLOAT32;
-    const auto same = [float_cells](double a, double b) {
-        return float_cells ? static_cast<float>(a) == static_cast<float>(b) : a == b;
-    };
-    if (same(header.z_min, statistics.minimum) && same(header.z_max, statistics.maximum)) {
-        return "matches the valid cells";
-    }
-    return format_text("differs from the valid cells (%s to %s)",
-                       format_number(statistics.minimum).c_str(),
-                       format_number(statistics.maximum).c_str());
-}
-
 std::string describe_header_range(const DtmHeader& header) {
     if (range_left_at_start(header)) {
         return "none recorded (the largest and the smallest positive float64)";
@@ -150,6 +79,21 @@ std::string describe_header_range(const DtmHeader& header) {
 }
 
 } // namespace
+
+const char* cell_type_name(int data_type) {
+    switch (data_type) {
+    case dtm::DTM_INT16:
+        return "int16";
+    case dtm::DTM_INT32:
+        return "int32";
+    case dtm::DTM_FLOAT32:
+        return "float32";
+    case dtm::DTM_FLOAT64:
+        return "float64";
+    default:
+        return "unknown";
+    }
+}
 
 DtmConvention dtm_convention(const DtmHeader& header, std::optional<double> void_option) {
     DtmConvention convention;
@@ -167,6 +111,30 @@ DtmConvention dtm_convention(const DtmHeader& header, std::optional<double> void
 bool spacing_in_arc_seconds(const DtmHeader& header, const DtmConvention& convention) {
     return header.coord_system == 0 && convention.writer != nullptr &&
            convention.writer->system_zero_is_geographic;
+}
+
+bool looks_like_degrees(const DtmHeader& header, const DtmConvention& convention) {
+    const std::optional<GridExtent> extent = grid_extent(header);
+    if (!convention.written_by(dtm::Writer::briskel) || !extent) {
+        return false;
+    }
+    const auto within = [](double a, double b, double limit) {
+        return a >= -limit && a <= limit && b >= -limit && b <= limit;
+    };
+    const auto fine = [](double spacing) {
+        return std::fabs(spacing) > 0.0 && std::fabs(spacing) < 1.0;
+    };
+    return within(extent->x_first, extent->x_last, 180.0) &&
+           within(extent->y_first, extent->y_last, 90.0) && fine(header.x_spacing) &&
+           fine(header.y_spacing);
+}
+
+PlanimetricUnits planimetric_units(const DtmHeader& header, const DtmConvention& convention,
+                                   bool degrees_option) {
+    if (spacing_in_arc_seconds(header, convention)) {
+        return PlanimetricUnits::arc_seconds;
+    }
+    return degrees_option ? PlanimetricUnits::degrees : PlanimetricUnits::header;
 }
 
 std::string format_number(double value) {
@@ -213,20 +181,144 @@ const char* coordinate_system_name(int code) {
     return code >= 0 && code < static_cast<int>(NAMES.size()) ? NAMES[code] : "unknown";
 }
 
+const char* coordinate_system_of(const DtmHeader& header, const DtmConvention& convention) {
+    // BRISKEL stores 0 when no system was given; TAVERLIN copies the DEM's
+    // code, where 0 is geographic.
+    return header.coord_system == 0 && convention.writer != nullptr &&
+                   !convention.writer->system_zero_is_geographic
+               ? "none given"
+               : coordinate_system_name(header.coord_system);
+}
+
+std::string signature_text(const DtmHeader& header) {
+    return field_text(header.signature);
+}
+
+std::string description_text(const DtmHeader& header) {
+    return field_text(header.description);
+}
+
+bool elevation_range_recorded(const DtmHeader& header) {
+    return !range_left_at_start(header);
+}
+
+std::optional<GridExtent> grid_extent(const DtmHeader& header) {
+    if (header.column_count <= 0 || header.row_count <= 0) {
+        return std::nullopt;
+    }
+    return GridExtent{header.x_origin,
+                      header.x_origin + (header.column_count - 1) * header.x_spacing,
+                      header.y_origin, header.y_origin + (header.row_count - 1) * header.y_spacing};
+}
+
+std::optional<LengthCheck> check_length(const DtmFileFacts& facts, DtmReadStatus status) {
+    if (status != DtmReadStatus::ok && status != DtmReadStatus::too_short &&
+        status != DtmReadStatus::too_long) {
+        return std::nullopt;
+    }
+    LengthCheck check;
+    check.result = status == DtmReadStatus::too_short  ? LengthCheck::Result::too_short
+                   : status == DtmReadStatus::too_long ? LengthCheck::Result::too_long
+                                                       : LengthCheck::Result::complete;
+    check.bytes = facts.file_size;
+    if (facts.expected_size != std::numeric_limits<std::uint64_t>::max()) {
+        check.expected_bytes = facts.expected_size;
+    }
+    return check;
+}
+
+RangeCheck check_range(const DtmHeader& header, const DtmConvention& convention,
+                       const CellStatistics& statistics) {
+    RangeCheck check;
+    const auto compare = [&check](std::uint64_t count, double low, double high, bool same) {
+        if (count == 0) {
+            return;
+        }
+        check.cells_minimum = low;
+        check.cells_maximum = high;
+        check.result = same ? RangeCheck::Result::matches : RangeCheck::Result::differs;
+    };
+    if (convention.written_by(dtm::Writer::taverlin) && !convention.void_from_option) {
+        check.cells_above_zero = true;
+        if (statistics.positive == 0) {
+            check.result = range_left_at_start(header) ? RangeCheck::Result::none_recorded
+                                                       : RangeCheck::Result::differs;
+        }
+        compare(statistics.positive, statistics.positive_minimum, statistics.positive_maximum,
+                header.z_min == statistics.positive_minimum &&
+                    header.z_max == statistics.positive_maximum);
+        return check;
+    }
+    // float32 cells hold the header's values rounded to float32.
+    const bool float_cells = header.data_type == dtm::DTM_FLOAT32;
+    const auto same = [float_cells](double a, double b) {
+        return float_cells ? static_cast<float>(a) == static_cast<float>(b) : a == b;
+    };
+    check.result = RangeCheck::Result::no_valid_cells;
+    compare(statistics.valid, statistics.minimum, statistics.maximum,
+            same(header.z_min, statistics.minimum) && same(header.z_max, statistics.maximum));
+    return check;
+}
+
+std::string describe_length(const DtmHeader& header, const DtmFileFacts& facts,
+                            const LengthCheck& check) {
+    const auto size = static_cast<unsigned long long>(check.bytes);
+    if (facts.cell_count == 0) {
+        return format_text("%llu bytes: a grid without cells, complete", size);
+    }
+    const std::string layout = format_text("%zu + %d x %d cells x %zu bytes", dtm::DTM_DATA_OFFSET,
+                                           header.column_count, header.row_count, facts.cell_size);
+    if (check.result == LengthCheck::Result::complete) {
+        return format_text("%llu bytes = %s, complete", size, layout.c_str());
+    }
+    if (!check.expected_bytes) {
+        return format_text("%llu bytes, far short of %s", size, layout.c_str());
+    }
+    const std::uint64_t expected = *check.expected_bytes;
+    if (check.result == LengthCheck::Result::too_long) {
+        return format_text("%llu bytes, %llu more than %s", size,
+                           static_cast<unsigned long long>(check.bytes - expected), layout.c_str());
+    }
+    return format_text("%llu bytes, %llu short of %s", size,
+                       static_cast<unsigned long long>(expected - check.bytes), layout.c_str());
+}
+
+std::string describe_range(const RangeCheck& check) {
+    const auto cells_range = [&check] {
+        return format_number(*check.cells_minimum) + " to " + format_number(*check.cells_maximum);
+    };
+    switch (check.result) {
+    case RangeCheck::Result::none_recorded:
+        return "no cell above 0, none recorded, as TAVERLIN does";
+    case RangeCheck::Result::no_valid_cells:
+        return "no valid cell to compare with";
+    case RangeCheck::Result::matches:
+        return check.cells_above_zero ? "matches the cells above 0, the range TAVERLIN records"
+                                      : "matches the valid cells";
+    case RangeCheck::Result::differs:
+        break;
+    }
+    if (!check.cells_minimum) {
+        return "differs: no cell is above 0";
+    }
+    return format_text(check.cells_above_zero ? "differs from the cells above 0 (%s)"
+                                              : "differs from the valid cells (%s)",
+                       cells_range().c_str());
+}
+
 std::string report_line(const char* label, const std::string& text) {
     return format_text("%-19s %s\n", label, text.c_str());
 }
 
 std::string describe_header(const std::string& path, const DtmHeader& header,
                             const DtmFileFacts& facts, const DtmConvention& convention,
-                            DtmReadStatus status) {
+                            DtmReadStatus status, bool degrees_option) {
     const int xy = header.xy_units;
     const int z = header.z_units;
     std::string text;
     text += report_line("DTM file:", path);
-    text += report_line("Signature:", field_text(header.signature));
-    text +=
-        report_line("Description:", format_text("\"%s\"", field_text(header.description).c_str()));
+    text += report_line("Signature:", signature_text(header));
+    text += report_line("Description:", format_text("\"%s\"", description_text(header).c_str()));
     text += report_line("Version:", describe_version(header, convention));
     text += report_line("Cell type:", format_text("%s (code %d), %zu bytes a cell",
                                                   cell_type_name(header.data_type),
@@ -242,30 +334,26 @@ std::string describe_header(const std::string& path, const DtmHeader& header,
                         with_unit(header.y_origin, xy) + " (Y of row 0, the southernmost)");
     text += report_line("X spacing:", with_unit(header.x_spacing, xy));
     text += report_line("Y spacing:", with_unit(header.y_spacing, xy));
-    if (header.column_count > 0 && header.row_count > 0) {
-        const double x_end = header.x_origin + (header.column_count - 1) * header.x_spacing;
-        const double y_end = header.y_origin + (header.row_count - 1) * header.y_spacing;
+    if (const std::optional<GridExtent> extent = grid_extent(header)) {
         text += report_line("Extent:", format_text("X %s to %s, Y %s to %s",
-                                                   format_number(header.x_origin).c_str(),
-                                                   format_number(x_end).c_str(),
-                                                   format_number(header.y_origin).c_str(),
-                                                   with_unit(y_end, xy).c_str()));
+                                                   format_number(extent->x_first).c_str(),
+                                                   format_number(extent->x_last).c_str(),
+                                                   format_number(extent->y_first).c_str(),
+                                                   with_unit(extent->y_last, xy).c_str()));
     }
     text += report_line("Elevation range:", describe_header_range(header));
     text += report_line("Rotation:", format_number(header.rotation));
     text += report_line("XY units:", format_text("%s (code %d)", unit_word(xy), xy));
     text += report_line("Z units:", format_text("%s (code %d)", unit_word(z), z));
-    // BRISKEL stores 0 when no system was given; TAVERLIN copies the DEM's
-    // code, where 0 is geographic.
-    const char* system = header.coord_system == 0 && convention.writer != nullptr &&
-                                 !convention.writer->system_zero_is_geographic
-                             ? "none given"
-                             : coordinate_system_name(header.coord_system);
-    text += report_line("Coordinate system:", format_text("%s (code %d), zone %d", system,
+    text += report_line("Coordinate system:", format_text("%s (code %d), zone %d",
+                                                          coordinate_system_of(header, convention),
                                                           header.coord_system, header.coord_zone));
-    if (status == DtmReadStatus::ok || status == DtmReadStatus::too_short ||
-        status == DtmReadStatus::too_long) {
-        text += report_line("File length:", describe_length(header, facts));
+    if (!degrees_option && looks_like_degrees(header, convention)) {
+        text += report_line(
+            "Note:", "X and Y look like longitude and latitude; /G shades the picture in degrees");
+    }
+    if (const std::optional<LengthCheck> length = check_length(facts, status)) {
+        text += report_line("File length:", describe_length(header, facts, *length));
     }
     text += report_line("Reserved bytes:", facts.reserved_zero ? "zero" : "not all zero");
     return text;
@@ -290,8 +378,24 @@ std::string describe_cells(const DtmHeader& header, const DtmConvention& convent
         text += report_line("Maximum:", with_unit(statistics.maximum, z));
         text += report_line("Mean:", with_unit(format_text("%.8g", statistics.mean), z));
     }
-    text += report_line("Header range:", compare_range(header, convention, statistics));
+    text +=
+        report_line("Header range:", describe_range(check_range(header, convention, statistics)));
     return text;
+}
+
+std::string describe_picture(const PictureFacts& picture) {
+    const PictureScale& scale = picture.scale;
+    const std::string cells_per_pixel =
+        scale.cells_per_pixel > 1 ? format_text("one pixel for %d x %d cells",
+                                                scale.cells_per_pixel, scale.cells_per_pixel)
+        : scale.pixels_per_cell > 1
+            ? format_text("%d x %d pixels a cell", scale.pixels_per_cell, scale.pixels_per_cell)
+            : std::string("one pixel a cell");
+    const char* degrees =
+        picture.units == PlanimetricUnits::degrees ? ", shaded with X and Y in degrees" : "";
+    return report_line("Picture:",
+                       format_text("%s, %d x %d pixels, %s, north up%s", picture.path.c_str(),
+                                   scale.width, scale.height, cells_per_pixel.c_str(), degrees));
 }
 
 } // namespace dtminfo

@@ -37,6 +37,10 @@ bool apply_option(const std::string& word, InfoSettings& settings) {
     case 'H':
     case 'h':
         return false;
+    case 'G':
+    case 'g':
+        settings.degrees = true;
+        return true;
     case 'I':
     case 'i':
         if (value.empty()) {
@@ -45,6 +49,9 @@ bool apply_option(const std::string& word, InfoSettings& settings) {
         }
         settings.picture_path = value;
         return cli::check_path_length(value);
+    case 'J':
+    case 'j':
+        return true; // taken before the others
     case 'Q':
     case 'q':
         cli::quiet_mode = true;
@@ -74,16 +81,30 @@ bool apply_option(const std::string& word, InfoSettings& settings) {
     }
 }
 
+bool is_json_option(const std::string& word) {
+    return cli::is_option_word(word) &&
+           (cli::option_letter(word) == 'J' || cli::option_letter(word) == 'j');
+}
+
 } // namespace
 
 cli::CommandLine parse_command_line(const std::vector<std::string>& arguments,
                                     InfoSettings& settings) {
+    // Standard output is the JSON object's alone, so /J sends every report,
+    // the usage text too, to standard error before any is made.
+    const bool source_given = !arguments.empty() && !(cli::is_option_word(arguments[0]) &&
+                                                      !platform::path_exists(arguments[0]));
+    for (std::size_t i = source_given ? 1 : 0; i < arguments.size(); ++i) {
+        if (is_json_option(arguments[i])) {
+            settings.json = true;
+            cli::messages_to_stderr = true;
+        }
+    }
     // The first word is the DTM file, unless it is an option word that
     // names no file (an absolute path also starts with '/'). Options alone
     // (/? or /H among them) ask for the usage text; each is still examined
     // so that its fault is reported.
-    if (arguments.empty() ||
-        (cli::is_option_word(arguments[0]) && !platform::path_exists(arguments[0]))) {
+    if (!source_given) {
         for (const std::string& word : arguments) {
             if (cli::is_option_word(word)) {
                 apply_option(word, settings);
@@ -121,13 +142,27 @@ cli::CommandLine parse_command_line(const std::vector<std::string>& arguments,
 
 void print_usage() {
     std::fputs("DTMINFO usage:\n"
-               "   DTMINFO source [/Ipicture /Wpixels /Vvalue /Q /H]\n"
+               "   DTMINFO source [/Ipicture /Wpixels /Vvalue /G /J /Q /H]\n"
                "   source    name of VORDA DTM data file to describe\n"
                "   /Ipicture write a PNG picture of the grid, north up, to file picture\n"
                "   /Wpixels  picture at most pixels wide and high (default: one pixel\n"
                "             per cell, up to 4096)\n"
                "   /Vvalue   value of void cells (default: -1 in TAVERLIN files,\n"
                "             -32767 in BRISKEL files)\n"
+               "   /G        X and Y are degrees of longitude and latitude: the picture's\n"
+               "             shading takes 111320 m a degree of Y, times cos(latitude) for X\n"
+               "   /J        print the description as one JSON object instead of the text;\n"
+               "             errors and notices go to standard error. Keys: json_version,\n"
+               "             file, status (\"ok\" or \"error\"), error, header (signature,\n"
+               "             description, version, x_origin, y_origin, z_min, z_max,\n"
+               "             rotation, x_spacing, y_spacing, column_count, row_count,\n"
+               "             xy_units, z_units, cell_type, coordinate_system,\n"
+               "             coordinate_zone), elevation_range_recorded, void_value,\n"
+               "             cell_count, extent, file_length, reserved_bytes_zero,\n"
+               "             xy_look_like_degrees, cells (valid, void, not_finite, minimum,\n"
+               "             maximum, mean), header_range, picture; null where not known.\n"
+               "             A number with a unit is {\"value\", \"unit\"}; NaN and\n"
+               "             infinity are a null value with a \"note\". See dtminfo(1)\n"
                "   /Q        print nothing but errors\n"
                "Example command line:\n"
                "   DTMINFO helens.dtm /ihelens.png /w800\n"
@@ -136,7 +171,7 @@ void print_usage() {
                "     void cells are transparent\n"
                "   - exit status is 1 when the file cannot be read or is not a\n"
                "     complete DTM file\n",
-               stdout);
+               cli::messages_to_stderr ? stderr : stdout);
     platform::flush_console();
 }
 

@@ -10,11 +10,13 @@
 namespace dtminfo {
 
 // Fills the settings from the arguments after the program name, reporting
-// every fault in argument order.
+// every fault in argument order. /J is taken first, wherever it stands: it
+// sends those reports to standard error.
 cli::CommandLine parse_command_line(const std::vector<std::string>& arguments,
                                     InfoSettings& settings);
 
-// The usage text, straight to standard output whatever quiet mode says.
+// The usage text, straight to standard output (standard error under /J)
+// whatever quiet mode says.
 void print_usage();
 
 } // namespace dtminfo

@@ -16,6 +16,8 @@ struct InfoSettings {
     std::string picture_path;         // empty: no picture
     int picture_side = 0;             // 0: one pixel a cell, up to PICTURE_DEFAULT_LIMIT
     std::optional<double> void_value; // /V; otherwise the writing tool's convention
+    bool degrees = false;             // /G: X and Y are longitude and latitude
+    bool json = false;                // /J: one JSON object on standard output
 };
 
 } // namespace dtminfo

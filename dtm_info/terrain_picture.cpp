@@ -31,8 +31,8 @@ PictureScale picture_scale(std::int32_t columns, std::int32_t rows, int side) {
 }
 
 PictureBuilder::PictureBuilder(const dtm::DtmHeader& header, std::optional<double> void_value,
-                               const PictureScale& scale, bool geographic)
-    : header_(header), void_value_(void_value), scale_(scale), geographic_(geographic) {
+                               const PictureScale& scale, PlanimetricUnits units)
+    : header_(header), void_value_(void_value), scale_(scale), units_(units) {
     const std::int64_t n = scale.cells_per_pixel;
     block_columns_ = (std::max<std::int64_t>(header.column_count, 0) + n - 1) / n;
     block_rows_ = (std::max<std::int64_t>(header.row_count, 0) + n - 1) / n;
@@ -130,7 +130,7 @@ double usable_spacing(double spacing, int cells_per_pixel) {
 
 } // namespace
 
-Picture PictureBuilder::render() const {
+Picture PictureBuilder::render(const ProgressReport& progress) const {
     Picture picture;
     picture.width = scale_.width;
     picture.height = scale_.height;
@@ -159,15 +159,19 @@ Picture PictureBuilder::render() const {
     double z_to_xy = xy_unit && z_unit ? dtm::unit_factor(*z_unit, *xy_unit) : 1.0;
     double dx = usable_spacing(header_.x_spacing, scale_.cells_per_pixel);
     double dy = usable_spacing(header_.y_spacing, scale_.cells_per_pixel);
-    if (geographic_) {
-        // Spacing in arc-seconds: about 30.87 m of latitude each, and of
-        // longitude that times the cosine of the latitude.
-        constexpr double METERS_PER_ARC_SECOND = 30.87;
+    if (units_ != PlanimetricUnits::header) {
+        // Meters of latitude in one unit of Y, and of longitude that times
+        // the cosine of the latitude. Arc-seconds keep the latitude they were
+        // always shaded at (half a cell north of the middle); degrees take
+        // the middle row's.
+        const bool degrees = units_ == PlanimetricUnits::degrees;
+        const double meters_per_unit = degrees ? 111320.0 : 30.87;
         const double latitude =
-            (header_.y_origin + 0.5 * header_.row_count * header_.y_spacing) / 3600.0;
+            degrees ? header_.y_origin + 0.5 * (header_.row_count - 1) * header_.y_spacing
+                    : (header_.y_origin + 0.5 * header_.row_count * header_.y_spacing) / 3600.0;
         const double shrink = std::cos(latitude * 3.141592653589793 / 180.0);
-        dx *= METERS_PER_ARC_SECOND * (std::isfinite(shrink) ? std::max(shrink, 0.01) : 1.0);
-        dy *= METERS_PER_ARC_SECOND;
+        dx *= meters_per_unit * (std::isfinite(shrink) ? std::max(shrink, 0.01) : 1.0);
+        dy *= meters_per_unit;
         z_to_xy = z_unit ? dtm::unit_factor(*z_unit, dtm::Unit::meters) : 1.0;
     }
     // Wide cells flatten the relief; slopes are steepened by up to 10 times
@@ -189,6 +193,9 @@ Picture PictureBuilder::render() const {
     const int n = scale_.pixels_per_cell;
     // Row by row, so that the picture is written in order.
     for (std::int64_t r = 0; r < block_rows_; ++r) {
+        if (progress) {
+            progress(static_cast<std::uint64_t>(r), static_cast<std::uint64_t>(block_rows_));
+        }
         for (std::int64_t c = 0; c < block_columns_; ++c) {
             const float z = elevation(c, r);
             if (std::isnan(z)) {

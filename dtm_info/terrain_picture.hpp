@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <span>
 #include <vector>
@@ -34,17 +35,29 @@ struct PictureScale {
 // cell up to PICTURE_DEFAULT_LIMIT.
 PictureScale picture_scale(std::int32_t columns, std::int32_t rows, int side);
 
+// What X and Y are, for the shading, which needs the spacing in the unit of
+// the elevations.
+enum class PlanimetricUnits {
+    header,      // the header's X/Y unit (feet or meters)
+    arc_seconds, // a geographic DEM through TAVERLIN
+    degrees,     // longitude and latitude (/G)
+};
+
+// Reports `done` of `total` steps of long work.
+using ProgressReport = std::function<void(std::uint64_t done, std::uint64_t total)>;
+
 // Takes the cells in file order (column by column, each from south to
 // north), keeps one block mean per pixel, and draws the picture at the end.
 class PictureBuilder {
   public:
-    // `geographic`: the spacing is in arc-seconds (a DEM in geographic
-    // coordinates), which the shading turns into meters.
+    // Spacing in arc-seconds or degrees is turned into meters for the
+    // shading, at the latitude of the grid's middle.
     PictureBuilder(const dtm::DtmHeader& header, std::optional<double> void_value,
-                   const PictureScale& scale, bool geographic = false);
+                   const PictureScale& scale, PlanimetricUnits units = PlanimetricUnits::header);
 
     void add(std::span<const double> cells);
-    Picture render() const;
+    // Draws the picture, reporting each row of blocks when asked to.
+    Picture render(const ProgressReport& progress = {}) const;
 
   private:
     void finish_band();
@@ -53,7 +66,7 @@ class PictureBuilder {
     dtm::DtmHeader header_;
     std::optional<double> void_value_;
     PictureScale scale_;
-    bool geographic_ = false;
+    PlanimetricUnits units_ = PlanimetricUnits::header;
     std::int64_t block_columns_ = 0; // of the reduced grid
     std::int64_t block_rows_ = 0;
     std::vector<float> blocks_; // reduced grid, row by row from the south; NaN = void

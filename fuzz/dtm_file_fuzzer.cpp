@@ -1,7 +1,7 @@
 // DTM files on arbitrary bytes: the header checks, the cell reader, dtminfo's
-// description, statistics and picture, and the PNG writer; with the GDAL
-// driver built, the driver too, which must open exactly the files the
-// checks accept and give the decoder's cells, north up.
+// description (text and JSON), statistics and picture, and the PNG writer;
+// with the GDAL driver built, the driver too, which must open exactly the
+// files the checks accept and give the decoder's cells, north up.
 #include <cmath>
 #include <cstdlib>
 #include <optional>
@@ -10,6 +10,7 @@
 
 #include "dtm_info/cell_statistics.hpp"
 #include "dtm_info/dtm_description.hpp"
+#include "dtm_info/json_description.hpp"
 #include "dtm_info/png_file.hpp"
 #include "dtm_info/terrain_picture.hpp"
 #include "dtmfile/dtm_reader.hpp"
@@ -97,7 +98,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     CellStatisticsBuilder statistics(convention.void_value);
     // Pictures of at most 64 pixels a side keep the runs short.
     const PictureScale scale = picture_scale(header.column_count, header.row_count, 64);
-    PictureBuilder picture(header, convention.void_value, scale, header.coord_system == 0);
+    PictureBuilder picture(header, convention.void_value, scale,
+                           header.coord_system == 0 ? PlanimetricUnits::arc_seconds
+                                                    : PlanimetricUnits::header);
     DtmCellReader reader(stream.get(), header);
     std::vector<double> cells(100);
     for (std::size_t count; (count = reader.read(cells)) > 0;) {
@@ -106,6 +109,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         picture.add(block);
     }
     (void)describe_cells(header, convention, statistics.result());
+    // Any header bytes and numbers make an object (names that are not UTF-8
+    // included).
+    RunDescription run{path, true, header, facts, status, convention, statistics.result(), {}, {}};
+    (void)json_description(run);
     if (facts.cell_count > 0) {
         (void)write_png_file(fuzzing::scratch_folder().file("picture.png"), picture.render());
     }

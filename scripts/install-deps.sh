@@ -9,6 +9,7 @@ command -v g++ >/dev/null 2>&1 || missing+=(g++)
 command -v make >/dev/null 2>&1 || missing+=(make)
 [ -f /usr/include/gtest/gtest.h ] || missing+=(libgtest-dev)
 [ -f /usr/include/png.h ] || missing+=(libpng-dev)
+[ -f /usr/include/nlohmann/json.hpp ] || missing+=(nlohmann-json3-dev)
 [ -d /usr/src/googletest ] || [ -f /usr/lib/x86_64-linux-gnu/libgtest.a ] || missing+=(googletest)
 # GDAL's development files build the GDAL driver; gdalinfo and gdal_translate use it.
 [ -f /usr/include/gdal/gdal.h ] || missing+=(libgdal-dev)

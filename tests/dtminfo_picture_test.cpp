@@ -1,11 +1,16 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <png.h>
 #include <vector>
 
 #include "dtm_info/cell_statistics.hpp"
+#include "dtm_info/dtm_description.hpp"
+#include "dtm_info/png_file.hpp"
+#include "dtm_info/progress_bar.hpp"
 #include "dtm_info/terrain_picture.hpp"
 #include "dtmfile/dtm_header.hpp"
+#include "tests/support/test_files.hpp"
 
 using namespace dtm;
 using namespace dtminfo;
@@ -115,7 +120,7 @@ TEST(DtminfoPicture, GeographicSpacingIsShadedInMeters) {
     geographic.x_spacing = geographic.y_spacing = 3;
     const PictureScale scale = picture_scale(3, 3, 0);
     PictureBuilder as_meters(metric, -32767.0, scale);
-    PictureBuilder as_arc_seconds(geographic, -32767.0, scale, true);
+    PictureBuilder as_arc_seconds(geographic, -32767.0, scale, PlanimetricUnits::arc_seconds);
     as_meters.add(cells);
     as_arc_seconds.add(cells);
     const Picture expected = as_meters.render();
@@ -150,4 +155,93 @@ TEST(DtminfoStatistics, CountsVoidsAndNonFiniteCellsApart) {
     plain.add(cells);
     EXPECT_EQ(plain.result().valid, 3u);
     EXPECT_TRUE(std::isfinite(plain.result().mean));
+}
+
+TEST(DtminfoPicture, PngBytesAreThoseOfLibpngsSimplifiedWriter) {
+    // The rows are written one by one for the progress bar; the file must
+    // stay what png_image_write with PNG_IMAGE_FLAG_FAST made of it.
+    DtmHeader header = grid(40, 30);
+    std::vector<double> cells;
+    for (int i = 0; i < 40 * 30; ++i) {
+        cells.push_back(i % 7 == 0 ? VOID : std::sin(i * 0.1) * 500);
+    }
+    const Picture picture = draw(header, cells, 100);
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    image.width = static_cast<png_uint_32>(picture.width);
+    image.height = static_cast<png_uint_32>(picture.height);
+    image.format = PNG_FORMAT_RGBA;
+    image.flags = PNG_IMAGE_FLAG_FAST;
+    std::string expected(1 << 20, '\0');
+    png_alloc_size_t size = expected.size();
+    ASSERT_NE(png_image_write_to_memory(&image, expected.data(), &size, 0, picture.rgba.data(), 0,
+                                        nullptr),
+              0);
+    expected.resize(size);
+    testing_support::TempDir dir;
+    int rows_reported = 0;
+    ASSERT_TRUE(write_png_file(dir.file("p.png"), picture,
+                               [&rows_reported](std::uint64_t done, std::uint64_t total) {
+                                   EXPECT_EQ(done, static_cast<std::uint64_t>(rows_reported++));
+                                   EXPECT_EQ(total, 60u);
+                               }));
+    EXPECT_EQ(rows_reported, 60);
+    EXPECT_TRUE(testing_support::read_file(dir.file("p.png")) == expected);
+}
+
+TEST(DtminfoDescription, DegreesAreSuggestedOnlyForBriskelGridsOfLongitudeAndLatitude) {
+    // 11 columns and 5 rows, 0.5 apart: X -180 to -175, Y 88 to 90.
+    const auto looks = [](float version, double x_origin, double y_origin, double x_spacing,
+                          double y_spacing) {
+        DtmHeader header = grid(11, 5);
+        header.version = version;
+        header.x_origin = x_origin;
+        header.y_origin = y_origin;
+        header.x_spacing = x_spacing;
+        header.y_spacing = y_spacing;
+        return looks_like_degrees(header, dtm_convention(header, std::nullopt));
+    };
+    EXPECT_TRUE(looks(3.0f, -180, 88, 0.5, 0.5));
+    EXPECT_TRUE(looks(3.0f, 175, -90, 0.5, 0.5));    // X ends at 180, Y starts at -90
+    EXPECT_FALSE(looks(3.0f, -180.5, 88, 0.5, 0.5)); // west of -180
+    EXPECT_FALSE(looks(3.0f, 175.5, 0, 0.5, 0.5));   // east of 180
+    EXPECT_FALSE(looks(3.0f, 0, 88.5, 0.5, 0.5));    // north of 90
+    EXPECT_FALSE(looks(3.0f, 0, 0, 1, 0.5));         // a spacing of 1
+    EXPECT_FALSE(looks(3.0f, 0, 0, 0.5, 0));         // or 0
+    EXPECT_FALSE(looks(2.0f, 0, 0, 0.5, 0.5));       // TAVERLIN's, in arc-seconds or units
+    EXPECT_FALSE(looks(3.0f, NAN, 0, 0.5, 0.5));
+}
+
+TEST(DtminfoProgress, ShowsAfterASecondAtMostTenTimesASecondAndErasesItself) {
+    double now = 100.0;
+    std::string shown;
+    ProgressBar bar([&now] { return now; }, [&shown](std::string_view text) { shown += text; });
+    bar.update("Reading cells", 10, 100);
+    now = 100.99;
+    bar.update("Reading cells", 50, 100);
+    bar.clear(); // nothing shown, nothing to erase
+    EXPECT_EQ(shown, "");
+
+    now = 101.0;
+    bar.update("Reading cells", 50, 100);
+    EXPECT_EQ(shown, "\rReading cells   [###############...............]  50% 0:01\x1b[K");
+    shown.clear();
+    now = 101.05; // too soon
+    bar.update("Reading cells", 60, 100);
+    EXPECT_EQ(shown, "");
+    now = 101.15;
+    bar.update("Shading picture", 2, 3);
+    EXPECT_EQ(shown, "\rShading picture [###################...........]  66% 0:01\x1b[K");
+    shown.clear();
+    bar.clear();
+    bar.clear();
+    EXPECT_EQ(shown, "\r\x1b[K");
+
+    EXPECT_EQ(ProgressBar::format_line("Writing picture", 7, 7, 3725.9),
+              "Writing picture [##############################] 100% 1:02:05");
+    EXPECT_EQ(ProgressBar::format_line("Reading cells", 0, 0, 59.9).substr(15),
+              " [##############################] 100% 0:59");
+    ProgressBar silent; // off the terminal, or with /Q
+    silent.update("Reading cells", 1, 2);
+    silent.clear();
 }

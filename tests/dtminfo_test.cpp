@@ -2,9 +2,11 @@
 // converters turn them out.
 #include <gtest/gtest.h>
 
+#include <charconv>
 #include <cmath>
 #include <csignal>
 #include <cstring>
+#include <nlohmann/json.hpp>
 #include <png.h>
 #include <sys/stat.h>
 
@@ -70,6 +72,63 @@ Png read_png(const std::string& path) {
         ADD_FAILURE() << "cannot read " << path << ": " << image.message;
     }
     return png;
+}
+
+// The text after a label of the text form ("Valid cells:"), to its line end.
+std::string text_field(const std::string& text, const std::string& label) {
+    std::string line_start(1, '\n');
+    line_start += label;
+    const std::size_t at = text.find(line_start);
+    if (at == std::string::npos) {
+        return "(none)";
+    }
+    const std::size_t start = text.find_first_not_of(' ', at + 1 + label.size());
+    return text.substr(start, text.find('\n', start) - start);
+}
+
+// A number with its unit as the text form writes it.
+std::string quantity_text(const nlohmann::json& q) {
+    char digits[64];
+    const auto end = std::to_chars(digits, digits + sizeof digits, q.at("value").get<double>()).ptr;
+    std::string text(digits, end);
+    return q.at("unit").is_null() ? text : text + " " + q.at("unit").get<std::string>();
+}
+
+// The same run with /J: exactly one JSON object on standard output, nothing
+// on standard error, the same exit status, and the facts of the text.
+nlohmann::json check_json_agrees(const TempDir& dir, std::vector<std::string> arguments,
+                                 const RunResult& text) {
+    arguments.push_back("/J");
+    const RunResult run = dtminfo(dir, arguments);
+    EXPECT_EQ(run.exit_status, text.exit_status);
+    // Notices (an overwritten picture) go to standard error, never the text.
+    EXPECT_EQ(run.err.find("Valid cells:"), std::string::npos);
+    const nlohmann::json json = nlohmann::json::parse(run.out); // throws on anything else
+    const std::string& out = text.out;
+    EXPECT_EQ(json["status"], text.exit_status == 0 ? "ok" : "error");
+    EXPECT_EQ(text_field(out, "Signature:"), json["header"]["signature"]);
+    EXPECT_EQ(text_field(out, "Description:"),
+              nlohmann::json(json["header"]["description"]).dump());
+    EXPECT_TRUE(text_field(out, "Grid:")
+                    .starts_with(std::to_string(json["header"]["column_count"].get<int>()) +
+                                 " columns (west to east) x " +
+                                 std::to_string(json["header"]["row_count"].get<int>()) + " rows"));
+    EXPECT_EQ(text_field(out, "X spacing:"), quantity_text(json["header"]["x_spacing"]));
+    EXPECT_EQ(text_field(out, "File length:"), json["file_length"]["text"]);
+    EXPECT_EQ(text_field(out, "Valid cells:"),
+              std::to_string(json["cells"]["valid"].get<std::uint64_t>()));
+    EXPECT_EQ(text_field(out, "Void cells:"),
+              std::to_string(json["cells"]["void"].get<std::uint64_t>()));
+    for (const char* key : {"minimum", "maximum"}) {
+        std::string label = key;
+        label[0] = static_cast<char>(std::toupper(label[0]));
+        EXPECT_EQ(text_field(out, label + ":"), quantity_text(json["cells"][key])) << key;
+    }
+    char mean[64];
+    std::snprintf(mean, sizeof mean, "%.8g", json["cells"]["mean"]["value"].get<double>());
+    EXPECT_TRUE(text_field(out, "Mean:").starts_with(mean));
+    EXPECT_EQ(text_field(out, "Header range:"), json["header_range"]["text"]);
+    return json;
 }
 
 } // namespace
@@ -288,6 +347,9 @@ TEST(Dtminfo, DescribesTheConvertedSamples) {
         0);
     RunResult run = dtminfo(dir, {"dem.dtm", "/Idem.png"});
     EXPECT_EQ(run.exit_status, 0);
+    const nlohmann::json json = check_json_agrees(dir, {"dem.dtm", "/Idem.png"}, run);
+    EXPECT_EQ(json["picture"]["width"], 199);
+    EXPECT_EQ(json["header_range"]["compared_with"], "cells_above_0");
     for (const char* line :
          {"Grid:               199 columns (west to east) x 150 rows (south to north), 29850 "
           "cells\n",
@@ -305,6 +367,7 @@ TEST(Dtminfo, DescribesTheConvertedSamples) {
             0);
         run = dtminfo(dir, {"g.dtm"});
         EXPECT_EQ(run.exit_status, 0);
+        EXPECT_EQ(check_json_agrees(dir, {"g.dtm"}, run)["picture"], nullptr);
         // Only the description (the source's name) and the header's range
         // (the layout's own precision) differ.
         std::string described = run.out.substr(run.out.find("Version:"));
@@ -322,4 +385,92 @@ TEST(Dtminfo, DescribesTheConvertedSamples) {
     const Png png = read_png(dir.file("dem.png"));
     EXPECT_EQ(png.width, 199);
     EXPECT_EQ(png.height, 150);
+}
+
+TEST(Dtminfo, JsonKeepsNonFiniteNumbersAndFailuresReadable) {
+    TempDir dir;
+    DtmHeader h = header(1.5f, DTM_FLOAT64, 2, 2);
+    h.x_origin = NAN;
+    h.z_max = -INFINITY;
+    write_file(dir.file("odd.dtm"), dtm_file<double>(h, {NAN, INFINITY, 0.1, 1e308}));
+    RunResult run = dtminfo(dir, {"odd.dtm", "/j"});
+    ASSERT_EQ(run.exit_status, 0) << run.err;
+    nlohmann::json json = nlohmann::json::parse(run.out);
+    EXPECT_EQ(json["header"]["x_origin"],
+              nlohmann::json::parse(R"({"value": null, "unit": "meters", "note": "NaN"})"));
+    EXPECT_EQ(json["header"]["z_max"]["note"], "-infinity");
+    EXPECT_EQ(json["cells"]["not_finite"], 2);
+    EXPECT_EQ(json["cells"]["void"], nullptr); // no void value for version 1.50
+    EXPECT_EQ(json["cells"]["minimum"]["value"].get<double>(), 0.1); // round-trips exactly
+    EXPECT_EQ(json["cells"]["mean"]["value"].get<double>(), (0.1 + 1e308) / 2);
+
+    // A header-only failure: the object with what is known, the error on
+    // standard error, the same exit status.
+    const std::string good = dtm_file<std::int16_t>(header(2.0f, DTM_INT16, 2, 2), {1, 2, 3, 4});
+    write_file(dir.file("short.dtm"), good.substr(0, 207));
+    run = dtminfo(dir, {"short.dtm", "/J", "/Ipicture.png"});
+    EXPECT_EQ(run.exit_status, 1);
+    const std::string error =
+        "DTM file is 207 bytes long, 1 short of the 208 its header calls for: short.dtm";
+    EXPECT_EQ(run.err, error_line(error));
+    json = nlohmann::json::parse(run.out);
+    EXPECT_EQ(json["status"], "error");
+    EXPECT_EQ(json["error"], error);
+    EXPECT_EQ(json["file_length"]["result"], "too_short");
+    EXPECT_EQ(json["cells"], nullptr);
+    EXPECT_EQ(json["picture"], nullptr);
+    // No header at all, and a command line fault: nothing to describe.
+    write_file(dir.file("text.dtm"), "DSAA 2 2");
+    run = dtminfo(dir, {"text.dtm", "/J"});
+    EXPECT_EQ(run.exit_status, 1);
+    EXPECT_EQ(nlohmann::json::parse(run.out)["header"], nullptr);
+    run = dtminfo(dir, {"missing.dtm", "/J"});
+    EXPECT_EQ(run.exit_status, 1);
+    EXPECT_EQ(run.out, "");
+    EXPECT_TRUE(
+        run.err.starts_with(error_line("Source file not found: missing.dtm") + "DTMINFO usage:"));
+}
+
+TEST(Dtminfo, DegreesShadeGeographicGridsAndTheNoteSuggestsThem) {
+    TempDir dir;
+    // A hill of 1000 m on a BRISKEL grid of 0.01 degrees at 47 N.
+    DtmHeader h = header(3.0f, DTM_FLOAT32, 21, 21);
+    h.x_origin = -123.1;
+    h.y_origin = 47;
+    h.x_spacing = h.y_spacing = 0.01;
+    h.coord_system = 0;
+    std::vector<float> hill;
+    for (int c = 0; c < 21; ++c) {
+        for (int r = 0; r < 21; ++r) {
+            hill.push_back(static_cast<float>(
+                1000 * std::exp(-((c - 10) * (c - 10) + (r - 10) * (r - 10)) / 30.0)));
+        }
+    }
+    write_file(dir.file("geo.dtm"), dtm_file(h, hill));
+    const auto mean_brightness = [&dir](const std::vector<std::string>& arguments) {
+        EXPECT_EQ(dtminfo(dir, arguments).exit_status, 0);
+        const Png png = read_png(dir.file("geo.png"));
+        double sum = 0;
+        for (int y = 0; y < png.height; ++y) {
+            for (int x = 0; x < png.width; ++x) {
+                sum += png.brightness(x, y) / 3.0;
+            }
+        }
+        return sum / (png.width * png.height);
+    };
+    // Shaded as meters, the slopes are cliffs and the picture is dark.
+    EXPECT_LT(mean_brightness({"geo.dtm", "/Igeo.png", "/Q"}), 60);
+    EXPECT_GT(mean_brightness({"geo.dtm", "/Igeo.png", "/Q", "/g"}), 100);
+
+    const std::string note =
+        "\nNote:               X and Y look like longitude and latitude; /G shades the picture "
+        "in degrees\n";
+    EXPECT_NE(dtminfo(dir, {"geo.dtm"}).out.find(note), std::string::npos);
+    const RunResult with_g = dtminfo(dir, {"geo.dtm", "/G", "/Igeo.png"});
+    EXPECT_EQ(with_g.out.find("Note:"), std::string::npos);
+    EXPECT_NE(with_g.out.find(", north up, shaded with X and Y in degrees\n"), std::string::npos);
+    const nlohmann::json json =
+        nlohmann::json::parse(dtminfo(dir, {"geo.dtm", "/G", "/J", "/Igeo.png"}).out);
+    EXPECT_EQ(json["xy_look_like_degrees"], true);
+    EXPECT_EQ(json["picture"]["xy_shaded_as"], "degrees");
 }
