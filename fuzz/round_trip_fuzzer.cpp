@@ -372,9 +372,9 @@ void check_grid(const std::string& bytes, const std::string& path) {
                                                    : dtm::to_float32(node * settings.z_factor);
         };
         for (std::size_t i = 0; i < source.nodes.size(); ++i) {
-            if (!same(grid.cells[i], cell_of(source.nodes[i]))) {
+            if (!same(grid.node_cell(i), cell_of(source.nodes[i]))) {
                 differ(format_text("%s: node %zu (%s) held as %s, not %s", what.c_str(), i,
-                                   show(source.nodes[i]).c_str(), show(grid.cells[i]).c_str(),
+                                   show(source.nodes[i]).c_str(), show(grid.node_cell(i)).c_str(),
                                    show(cell_of(source.nodes[i])).c_str()));
             }
         }

@@ -66,6 +66,10 @@ bool has_disk_space(const dtm::DtmHeader& header, const std::string& dest_path) 
 }
 
 dtm::WriteStatus write_dtm_cells(const GrdGrid& grid, dtm::DtmWriter& writer) {
+    if (grid.order == CellOrder::columns) {
+        writer.put_cells(std::span<const float>(grid.cells.get(), grid.size()));
+        return writer.failed() ? dtm::WriteStatus::cannot_write : dtm::WriteStatus::ok;
+    }
     const auto columns = static_cast<std::size_t>(grid.columns);
     const float* const cells = grid.cells.get();
     return writer.put_rows_as_columns<float>(

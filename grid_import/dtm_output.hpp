@@ -28,8 +28,8 @@ dtm::DtmHeader fill_dtm_header(const GrdInfo& info, const GrdRunSettings& settin
 // cannot be learned counts as having room.
 [[nodiscard]] bool has_disk_space(const dtm::DtmHeader& header, const std::string& dest_path);
 
-// Hands the grid's cells to the writer, row by row, for it to write column
-// by column.
+// Hands the grid's cells to the writer: as they lie when the grid is in the
+// file's order, else row by row for the writer to write column by column.
 dtm::WriteStatus write_dtm_cells(const GrdGrid& grid, dtm::DtmWriter& writer);
 
 } // namespace briskel

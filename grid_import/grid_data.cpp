@@ -97,6 +97,7 @@ bool allocate_grid(const GrdInfo& info, GrdGrid& grid) {
     }
     grid.rows = info.rows;
     grid.columns = info.columns;
+    grid.order = CellOrder::rows;
     return true;
 }
 

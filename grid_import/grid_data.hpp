@@ -1,7 +1,9 @@
-// The grid in memory in its output form: one float32 DTM cell a node, row
-// by row in source order (row 0 is the row at y_min, and column 0 of each
-// row the node at x_min). The node readers convert each node as they read
-// it, so the grid never exists at the source's width.
+// The grid in memory in its output form: one float32 DTM cell a node (row 0
+// is the row at y_min, and column 0 the column at x_min). The node readers
+// convert each node as they read it, so the grid never exists at the
+// source's width. The binary readers hold it in the DTM file's own order,
+// column by column, turning the rows of each block they read into pieces
+// of the columns; the text reader holds it row by row, in source order.
 #pragma once
 
 #include <cstddef>
@@ -40,17 +42,30 @@ class GridCells {
     platform::LargeMemory memory_;
 };
 
+enum class CellOrder {
+    rows,    // row by row from the south, each from the west (source order)
+    columns, // column by column from the west, each from the south (file order)
+};
+
 struct GrdGrid {
     std::int32_t rows = 0;
     std::int32_t columns = 0;
+    CellOrder order = CellOrder::rows;
     GridCells cells;
 
     std::size_t size() const {
         return static_cast<std::size_t>(rows) * static_cast<std::size_t>(columns);
     }
     float cell(std::int32_t r, std::int32_t c) const {
-        return cells[static_cast<std::size_t>(r) * static_cast<std::size_t>(columns) +
-                     static_cast<std::size_t>(c)];
+        const auto row = static_cast<std::size_t>(r);
+        const auto column = static_cast<std::size_t>(c);
+        return order == CellOrder::rows ? cells[row * static_cast<std::size_t>(columns) + column]
+                                        : cells[column * static_cast<std::size_t>(rows) + row];
+    }
+    // The cell of the i-th node in source order.
+    float node_cell(std::size_t i) const {
+        const auto width = static_cast<std::size_t>(columns);
+        return cell(static_cast<std::int32_t>(i / width), static_cast<std::int32_t>(i % width));
     }
 };
 
