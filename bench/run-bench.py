@@ -212,6 +212,9 @@ def time_input(i, work, gdal, runs):
     for n in range(runs):
         for label, command in commands(i, gdal):
             clear_outputs(out)
+            # Whatever the run before left for the disk is written first, so
+            # that no program is timed while another one's output drains.
+            os.sync()
             outcome = measure(command, work)
             if outcome.status != 0:
                 fail(f"{label} failed on {i.name} in run {n + 1}:\n{outcome.log}")
