@@ -12,7 +12,8 @@ install(TARGETS taverlin briskel dtminfo RUNTIME DESTINATION ${CMAKE_INSTALL_BIN
         COMPONENT tools)
 
 set(TERRAIN_DEB_MAINTAINER "Terrain converters <no-reply@terrain-converters.example>")
-set(TERRAIN_DEB_VERSION ${PROJECT_VERSION}-1)
+set(TERRAIN_DEB_RELEASE 1)
+set(TERRAIN_DEB_VERSION ${PROJECT_VERSION}-${TERRAIN_DEB_RELEASE})
 set(TERRAIN_DEB_TOOLS_PACKAGE terrain-converters)
 set(TERRAIN_DEB_GDAL_PACKAGE terrain-converters-gdal)
 
@@ -105,7 +106,7 @@ endif()
 set(CPACK_STRIP_FILES ON)
 
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
+set(CPACK_DEBIAN_PACKAGE_RELEASE ${TERRAIN_DEB_RELEASE})
 set(CPACK_DEBIAN_PACKAGE_SECTION science)
 # dpkg-shlibdeps works out the dependencies from the libraries the programs
 # actually link, with the package names and minimum versions of the system
