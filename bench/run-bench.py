@@ -206,11 +206,16 @@ def check(i, work, gdal):
 
 
 def time_input(i, work, gdal, runs):
-    """Round-robin: tool, cp, gdal, tool, cp, gdal, ...; returns {label: [Outcome]}."""
+    """Round-robin, the order turning by one each turn (tool, cp, gdal; cp, gdal, tool;
+    ...), so that each program follows each other one equally often: a program that
+    frees much memory or leaves much for the disk slows whichever runs next.
+    Returns {label: [Outcome]}."""
     out = work / "out"
     results = {label: [] for label, _ in commands(i, gdal)}
     for n in range(runs):
-        for label, command in commands(i, gdal):
+        turn = commands(i, gdal)
+        turn = turn[n % len(turn):] + turn[:n % len(turn)]
+        for label, command in turn:
             clear_outputs(out)
             # Whatever the run before left for the disk is written first, so
             # that no program is timed while another one's output drains.
@@ -374,7 +379,8 @@ def main():
     lines = table(work, gdal, results)
     notes = [
         "",
-        f"{args.runs} runs of each program per input, taken in turn (tool, cp, gdal, ...); "
+        f"{args.runs} runs of each program per input, taken in turn, each after sync, the order turning "
+        "by one each turn (tool, cp, gdal; cp, gdal, tool; ...); "
         "medians of the wall time, highest peak resident memory. MB = 10^6 bytes. "
         "MB/s is input size over the median time; per pass counts each time the tool "
         "reads the input. tool/cp: times as long as cp of the same file; gdal/tool: "
