@@ -54,7 +54,7 @@ bool derive_batch_paths(const std::string& line, DemRunSettings& settings) {
     }
     const std::string report_path = derive_report_path(settings.dest_path, true);
     if (!cli::check_path_length(report_path) ||
-        !check_report_path(settings.source_path, report_path)) {
+        !check_report_path(settings.source_path, settings.dest_path, report_path)) {
         return false;
     }
     if (platform::same_file(settings.dest_path, settings.list_path) ||
@@ -121,13 +121,12 @@ int run_batch(DemRunSettings& settings) {
 
         const DemResult result = convert_dem_file(settings);
         if (result.status == DemStatus::cannot_read_header) {
-            print_error(dem_message(result, settings.source_path, settings.dest_path));
+            print_error(dem_message(result, settings));
             cli::log_file.reset();
             return 1;
         }
         if (!result.ok()) {
-            const std::string message =
-                dem_message(result, settings.source_path, settings.dest_path);
+            const std::string message = dem_message(result, settings);
             print_error(message);
             print_log_or_info(message + "\n");
             any_failed = true;

@@ -35,7 +35,8 @@ bool check_single_file_names(DemRunSettings& settings) {
         return false;
     }
     const std::string report_path = derive_report_path(settings.dest_path, false);
-    return check_path_length(report_path) && check_report_path(settings.source_path, report_path);
+    return check_path_length(report_path) &&
+           check_report_path(settings.source_path, settings.dest_path, report_path);
 }
 
 // One option word; false when it is faulty or asks for the usage text.

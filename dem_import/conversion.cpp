@@ -24,9 +24,25 @@ std::string derive_report_path(const std::string& dest_path, bool batch_mode) {
     return batch_mode ? platform::to_upper_ascii(path) : path;
 }
 
-bool check_report_path(const std::string& source_path, const std::string& report_path) {
-    if (report_path == source_path || platform::same_file(source_path, report_path)) {
+namespace {
+
+// Names compared as a case-insensitive file system compares them, and files
+// compared by identity on disk, so that a link counts too.
+bool same_name(const std::string& a, const std::string& b) {
+    return platform::to_lower_ascii(a) == platform::to_lower_ascii(b) || platform::same_file(a, b);
+}
+
+} // namespace
+
+bool check_report_path(const std::string& source_path, const std::string& dest_path,
+                       const std::string& report_path) {
+    if (same_name(report_path, source_path)) {
         print_error("Source file name and destination file name cannot be the same");
+        return false;
+    }
+    if (same_name(report_path, dest_path)) {
+        print_error(format_text("Destination file name cannot be the name of the header report: %s",
+                                dest_path.c_str()));
         return false;
     }
     return true;
@@ -106,8 +122,13 @@ void settle_source_units(const DemRunSettings& settings, DemHeader& header) {
         }
         return;
     }
-    header.planimetric_units = dtm::dem_unit_code(settings.fallback_xy_unit);
-    header.elevation_units = dtm::dem_unit_code(settings.fallback_z_unit);
+    // Without the question only the invalid code takes its fallback.
+    if (!valid_unit(header.planimetric_units)) {
+        header.planimetric_units = dtm::dem_unit_code(settings.fallback_xy_unit);
+    }
+    if (!valid_unit(header.elevation_units)) {
+        header.elevation_units = dtm::dem_unit_code(settings.fallback_z_unit);
+    }
 }
 
 namespace {
@@ -133,14 +154,11 @@ void print_run_summary(const DemRunSettings& settings, const DemHeader& dem,
 std::optional<double> elevation_factor_before_settling(const DemRunSettings& settings,
                                                        const DemHeader& header) {
     std::optional<dtm::Unit> source = dtm::unit_from_dem_code(header.elevation_units);
-    if (!valid_unit(header.planimetric_units) || !source) {
+    if (!source) {
         if (settings.prompt_for_units) {
-            if (!source) {
-                return std::nullopt; // the answer to the question decides
-            }
-        } else {
-            source = settings.fallback_z_unit;
+            return std::nullopt; // the answer to the question decides
         }
+        source = settings.fallback_z_unit;
     }
     return dtm::unit_factor(*source, settings.output_z_unit.value_or(*source));
 }
@@ -176,7 +194,9 @@ DemResult convert_dem_file(DemRunSettings& settings) {
     dtm::DtmHeader header = assemble_dtm_header(extent, dem, description, settings);
     const UnitFactors factors = apply_unit_factors(dem, header);
     settings.report_path = derive_report_path(dest, settings.batch_mode);
-    write_header_report(settings.report_path, dem);
+    if (const DemResult reported = write_header_report(settings.report_path, dem); !reported.ok()) {
+        return reported;
+    }
     print_run_summary(settings, dem, header);
 
     // One writer for the whole file: the header now, the cells column by

@@ -14,9 +14,9 @@ namespace taverlin {
 // The ".HDR" report name next to the destination.
 std::string derive_report_path(const std::string& dest_path, bool batch_mode);
 
-// False, with the same-name error reported, when the report would overwrite
-// the source.
-[[nodiscard]] bool check_report_path(const std::string& source_path,
+// False, with the error reported, when the report would overwrite the
+// source or be the destination itself.
+[[nodiscard]] bool check_report_path(const std::string& source_path, const std::string& dest_path,
                                      const std::string& report_path);
 
 // True when both unit codes are 1 or 2; otherwise reports "Planimetric

@@ -125,13 +125,18 @@ std::string format_header_report(const DemHeader& h) {
     return report;
 }
 
-void write_header_report(const std::string& path, const DemHeader& header) {
-    platform::UniqueFile file = platform::open_write_stream(path, "w");
-    if (!file) {
-        return;
+DemResult write_header_report(const std::string& path, const DemHeader& header) {
+    // Kept only when complete, as the DTM file is.
+    platform::OutputFile file;
+    if (!file.create(path)) {
+        return {DemStatus::cannot_write_report};
     }
     const std::string report = format_header_report(header);
-    std::fwrite(report.data(), 1, report.size(), file.get());
+    if (std::fwrite(report.data(), 1, report.size(), file.stream()) != report.size() ||
+        !file.commit()) {
+        return {DemStatus::cannot_write_report};
+    }
+    return {};
 }
 
 } // namespace taverlin

@@ -59,7 +59,8 @@ std::string build_dem_description(const DemHeader& header);
 // The text of the ".HDR" report.
 std::string format_header_report(const DemHeader& header);
 
-// Writes the report to `path`; a report that cannot be created is skipped.
-void write_header_report(const std::string& path, const DemHeader& header);
+// Writes the report to `path`; one that cannot be written whole is removed
+// when this call created or truncated it.
+DemResult write_header_report(const std::string& path, const DemHeader& header);
 
 } // namespace taverlin

@@ -6,9 +6,8 @@ namespace taverlin {
 
 using textscan::format_text;
 
-std::string dem_message(const DemResult& result, const std::string& source_path,
-                        const std::string& dest_path) {
-    const char* source = source_path.c_str();
+std::string dem_message(const DemResult& result, const DemRunSettings& settings) {
+    const char* source = settings.source_path.c_str();
     switch (result.status) {
     case DemStatus::ok:
         return format_text("Converted USGS DEM file: %s", source);
@@ -22,10 +21,12 @@ std::string dem_message(const DemResult& result, const std::string& source_path,
         return format_text("Invalid X or Y resolution in USGS DEM file: %s", source);
     case DemStatus::extent_too_large:
         return format_text("Grid extent of USGS DEM file is too large for a DTM file: %s", source);
+    case DemStatus::cannot_write_report:
+        return format_text("Cannot write USGS DEM header report: %s", settings.report_path.c_str());
     case DemStatus::cannot_write_destination:
         break;
     }
-    return format_text("Cannot write DTM file: %s", dest_path.c_str());
+    return format_text("Cannot write DTM file: %s", settings.dest_path.c_str());
 }
 
 } // namespace taverlin

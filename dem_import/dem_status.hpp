@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 
+#include "dem_import/run_settings.hpp"
+
 namespace taverlin {
 
 enum class [[nodiscard]] DemStatus{
@@ -14,6 +16,7 @@ enum class [[nodiscard]] DemStatus{
     bad_resolution,           // a zero, negative or non-finite X or Y resolution
     extent_too_large,         // the grid does not fit a DTM file, or far outgrows the DEM
     cannot_write_destination, // the DTM file cannot be created or written
+    cannot_write_report,      // the ".HDR" report cannot be created or written
 };
 
 // A status with the number of the profile it concerns (from 1; 0 when it
@@ -26,7 +29,6 @@ struct [[nodiscard]] DemResult {
 };
 
 // The error line's text for a result other than ok.
-std::string dem_message(const DemResult& result, const std::string& source_path,
-                        const std::string& dest_path);
+std::string dem_message(const DemResult& result, const DemRunSettings& settings);
 
 } // namespace taverlin

@@ -32,7 +32,7 @@ int run(int argc, char** argv) {
     }
     const DemResult result = convert_dem_file(settings);
     if (!result.ok()) {
-        cli::print_error(dem_message(result, settings.source_path, settings.dest_path));
+        cli::print_error(dem_message(result, settings));
         return 1;
     }
     return 0;

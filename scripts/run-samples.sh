@@ -9,8 +9,9 @@ bash scripts/build.sh taverlin briskel dtminfo
 mkdir -p out
 cd out
 ../build/release/dem_import/taverlin ../samples/topobathy_utm10.dem topobathy_utm10.dtm
-# Geographic: X and Y in arc-seconds (unit code 3), so the units come from /P and /E.
-../build/release/dem_import/taverlin ../samples/topobathy_geographic.dem topobathy_geographic.dtm /PM /EM
+# Geographic: X and Y in arc-seconds (unit code 3, not a valid code), so their unit
+# comes from /P; the elevations' valid code (meters) is kept.
+../build/release/dem_import/taverlin ../samples/topobathy_geographic.dem topobathy_geographic.dtm /PM
 for layout in dsaa dsbb dsrb; do
     ../build/release/grid_import/briskel "../samples/topobathy_utm10_$layout.grd" \
         "topobathy_utm10_$layout.dtm" m m /pm /em /sutm /z10

@@ -255,14 +255,20 @@ TEST(TaverlinConversion, SettlesUnitCodesMissingFromTheDem) {
         int xy_code, z_code;
         std::vector<std::string> options;
         std::string input;
-        std::string messages; // between the banner and the summary
-        int xy, z;            // the settled codes
+        std::string messages;        // between the banner and the summary
+        int xy, z;                   // the settled codes
+        int dest_xy = 0, dest_z = 0; // the DTM's codes when /X or /Z gives them
+        double x_origin = 1000;
+        std::int16_t first_cell = 10;
     };
     const std::vector<Case> cases = {
-        // Without /V both codes are replaced, also the valid one.
-        {2, 0, {}, "", z_error, 1, 1},
-        {0, 2, {"/PM", "-ef"}, "", xy_error, 2, 1},
+        // Without /V only the invalid code takes its fallback, in the header
+        // and in the cells alike.
+        {2, 0, {}, "", z_error, 2, 1},
+        {0, 2, {"/PM", "-ef"}, "", xy_error, 2, 2},
         {3, 7, {"/EM"}, "", xy_error, 1, 2},
+        {2, 0, {"/ZF", "/XM"}, "", z_error, 2, 1, 2, 1},
+        {0, 2, {"/ZF", "/XM"}, "", xy_error, 1, 2, 2, 1, 304.8, 32},
         // With /V only an invalid code is asked for; other keys are ignored.
         {2, 0, {"/V"}, "xm", z_error + ask_z, 2, 2},
         {2, 0, {"/V"}, std::string("\0mf", 3), z_error + ask_z, 2, 1},
@@ -295,14 +301,18 @@ TEST(TaverlinConversion, SettlesUnitCodesMissingFromTheDem) {
         EXPECT_EQ(run.exit_status, 0);
         EXPECT_EQ(run.out, BANNER + c.messages +
                                summary("a.dem", "a.dtm", "a.HDR", names[c.xy], names[c.z],
-                                       names[c.xy], names[c.z]) +
+                                       names[c.dest_xy ? c.dest_xy : c.xy],
+                                       names[c.dest_z ? c.dest_z : c.z]) +
                                "Format conversion complete\n\n")
             << testing::PrintToString(c.options) << " input " << testing::PrintToString(c.input);
         DtmHeader header;
         DtmFileFacts facts;
         ASSERT_EQ(read_dtm_header(dir.file("a.dtm"), header, facts), DtmReadStatus::ok);
-        EXPECT_EQ(header.xy_units, c.xy - 1);
-        EXPECT_EQ(header.z_units, c.z - 1);
+        EXPECT_EQ(header.xy_units, (c.dest_xy ? c.dest_xy : c.xy) - 1);
+        EXPECT_EQ(header.z_units, (c.dest_z ? c.dest_z : c.z) - 1);
+        EXPECT_DOUBLE_EQ(header.x_origin, c.x_origin);
+        EXPECT_EQ(read_file(dir.file("a.dtm")).substr(200, 2),
+                  std::string({static_cast<char>(c.first_cell), 0}));
         EXPECT_NE(read_file(dir.file("a.HDR"))
                       .find("Measurement units...XY:     " + std::to_string(c.xy) +
                             "  Z:     " + std::to_string(c.z) + "\n"),

@@ -95,14 +95,29 @@ TEST(TaverlinFailure, RefusesResolutionsAndExtentsADtmCannotHold) {
 }
 
 TEST(TaverlinFailure, WriteFailuresRemoveThePartialDtm) {
-    // File size limits cutting the header, the gap before the cells, the cells.
-    for (std::uint64_t limit : {0u, 100u, 160u, 210u}) {
+    // The report comes first: one cut by a size limit, in a missing folder or
+    // in the place of a folder fails the file before the summary, leaves no
+    // report of its own and does not touch the DTM.
+    for (const std::string report : {"a.HDR", "nodir/a.HDR", "dir.HDR"}) {
         TempDir dir;
         write_file(dir.file("a.dem"), build_dem(small_dem()));
-        const std::string dest = limit == 0 ? "nodir/a.dtm" : "a.dtm";
-        SCOPED_TRACE(limit);
-        expect_failure(taverlin(dir, {"a.dem", dest, "/S"}, {}, limit),
-                       "Cannot write DTM file: " + dest, dir, dest);
+        std::filesystem::create_directory(dir.file("dir.HDR"));
+        const std::string dest = report.substr(0, report.size() - 4) + ".dtm";
+        if (report == "dir.HDR") {
+            write_file(dir.file(dest), "old");
+        }
+        const RunResult run = taverlin(dir, {"a.dem", dest, "/S"}, {}, report == "a.HDR" ? 200 : 0);
+        EXPECT_EQ(run.exit_status, 1);
+        EXPECT_EQ(
+            run.out,
+            BANNER +
+                (report == "dir.HDR" ? "Destination file will be overwritten: dir.dtm\n\n" : "") +
+                error_line("Cannot write USGS DEM header report: " + report));
+        EXPECT_EQ(file_exists(dir.file(report)), report == "dir.HDR");
+        EXPECT_EQ(file_exists(dir.file(dest)), report == "dir.HDR");
+        if (report == "dir.HDR") {
+            EXPECT_EQ(read_file(dir.file(dest)), "old");
+        }
     }
     // The DTM is written three times: the header, the cells, the header
     // again with the elevation range; any of them may fail.
@@ -151,15 +166,17 @@ TEST(TaverlinFailure, BatchLogsAFailedFileAndGoesOn) {
     EXPECT_FALSE(file_exists(dir.file("B.DTM")));
     EXPECT_EQ(read_file(dir.file("C.DTM")).size(), 202u);
 
-    // The 224-byte DTM of a.dem does not fit under the limit.
-    run = taverlin(dir, {"@list.txt", "/Q"}, {}, 210);
+    // The report of a.dem cannot be written; that file fails, and the DTM
+    // of the earlier run stays as it was.
+    run = taverlin(dir, {"@list.txt", "/Q"}, {}, 0, failing_write(FAIL_OPEN_LIBRARY, "A.HDR", 1));
     EXPECT_EQ(run.exit_status, 1);
-    EXPECT_EQ(run.out, BANNER + error_line("Cannot write DTM file: A.DTM") +
+    EXPECT_EQ(run.out, BANNER + error_line("Cannot write USGS DEM header report: A.HDR") +
                            error_line(cannot_read(2, "B.DEM")));
     EXPECT_EQ(read_file(dir.file("TAVERLIN.logfile")),
-              "A.DEM...processing to create A.DTM...Cannot write DTM file: A.DTM\n" + b_failed +
-                  c_done);
-    EXPECT_FALSE(file_exists(dir.file("A.DTM")));
+              "A.DEM...processing to create A.DTM...Cannot write USGS DEM header report: A.HDR\n" +
+                  b_failed + c_done);
+    EXPECT_EQ(read_file(dir.file("A.DTM")).size(), 224u);
+    EXPECT_FALSE(file_exists(dir.file("A.HDR")));
     EXPECT_EQ(read_file(dir.file("C.DTM")).size(), 202u);
 
     // The header of C.DTM, written again with the elevation range, fails.
@@ -190,6 +207,18 @@ TEST(TaverlinFailure, InterruptionRemovesTheDtmBeingWritten) {
         EXPECT_FALSE(file_exists(dir.file("a.dtm"))) << signal_number;
         EXPECT_TRUE(file_exists(dir.file("a.HDR")));
     }
+    {
+        // Started with SIGHUP ignored, as under nohup, the run goes on to the
+        // same file as an undisturbed one.
+        TempDir dir;
+        write_file(dir.file("a.dem"), build_dem(tall));
+        ASSERT_EQ(taverlin(dir, {"a.dem", "b.dtm", "/Q"}).exit_status, 0);
+        const RunResult run =
+            run_program("/usr/bin/nohup", {TAVERLIN_PATH, "a.dem", "a.dtm", "/Q"}, dir.path(), {},
+                        0, interrupted_write(FAIL_OPEN_LIBRARY, "a.dtm", 3, SIGHUP));
+        EXPECT_EQ(run.exit_status, 0) << run.err;
+        EXPECT_EQ(read_file(dir.file("a.dtm")), read_file(dir.file("b.dtm")));
+    }
     // In a batch the interruption ends the batch; what was converted stays.
     TempDir dir;
     write_file(dir.file("a.dem"), build_dem(small_dem()));
@@ -210,11 +239,15 @@ TEST(TaverlinFailure, OneFileUnderTwoSpellingsIsRefused) {
     const std::string same =
         error_line("Source file name and destination file name cannot be the same");
     const std::string notice = "Destination file will be overwritten: ";
+    const std::string report =
+        "ERROR: Destination file name cannot be the name of the header report: ";
     const std::vector<std::vector<std::string>> cases = {
         {"./a.dem", "a.dem", notice + "a.dem\n\n" + same},
         {"a.dem", "link.dem", notice + "link.dem\n\n" + same},
         {"sub/../a.dem", "./A.DEM", notice + "./a.dem\n\n" + same},
-        {"x.HDR", "x.dtm", same}, // the report would overwrite the source
+        {"x.HDR", "x.dtm", same},               // the report would overwrite the source
+        {"a.dem", "B.Hdr", report + "b.hdr\n"}, // the DTM would overwrite its report
+        {"a.dem", "y.dtm", notice + "y.dtm\n\n" + report + "y.dtm\n"}, // y.HDR links to it
     };
     for (const std::vector<std::string>& c : cases) {
         TempDir dir;
@@ -223,12 +256,16 @@ TEST(TaverlinFailure, OneFileUnderTwoSpellingsIsRefused) {
         write_file(dir.file("a.dem"), dem);
         write_file(dir.file("x.HDR"), dem);
         std::filesystem::create_symlink("a.dem", dir.file("link.dem"));
+        write_file(dir.file("y.dtm"), "old");
+        std::filesystem::create_symlink("y.dtm", dir.file("y.HDR"));
         const RunResult run = taverlin(dir, {c[0], c[1], "/S"});
         EXPECT_EQ(run.exit_status, 1);
         EXPECT_EQ(run.out, BANNER + c[2] + USAGE) << c[0] << " " << c[1];
         EXPECT_EQ(read_file(dir.file("a.dem")), dem);
         EXPECT_EQ(read_file(dir.file("x.HDR")), dem);
         EXPECT_FALSE(file_exists(dir.file("x.dtm")));
+        EXPECT_FALSE(file_exists(dir.file("b.hdr")) || file_exists(dir.file("b.HDR")));
+        EXPECT_EQ(read_file(dir.file("y.dtm")), "old");
     }
 }
 
