@@ -206,6 +206,12 @@ TEST(Extent, ScanInTwoHalvesGivesWhatOnePassGives) {
         dem.profiles.push_back(
             make_profile(500 + 30 * i, 100 + 7 * (i % 5), std::vector<int>(20 + 9 * i, i), i + 1));
     }
+    // A long flat run of 1s past the middle: each of its records reads like
+    // the start of a first-row profile.
+    TestDem flat;
+    flat.profiles = {make_profile(500, 100, {4, 5}, 1),
+                     make_profile(530, 100, std::vector<int>(3000, 1), 2),
+                     make_profile(560, 100, {6}, 3)};
     const auto scan = [](const std::string& path, std::uint64_t split_from,
                          std::vector<std::vector<std::int16_t>>& columns, DemLimits& limits,
                          std::int64_t& position) {
@@ -232,7 +238,7 @@ TEST(Extent, ScanInTwoHalvesGivesWhatOnePassGives) {
         for (const std::string& bytes :
              {whole, whole.substr(0, whole.size() / 3), whole.substr(0, whole.size() * 4 / 5),
               bad_elevation, std::string(whole).replace(858, 6, "    33"),
-              std::string(whole).replace(858, 6, "    44")}) {
+              std::string(whole).replace(858, 6, "    44"), build_dem(flat, layout, "\r\n")}) {
             write_file(dir.file("a.dem"), bytes);
             std::vector<std::vector<std::int16_t>> once;
             std::vector<std::vector<std::int16_t>> halves;

@@ -91,6 +91,8 @@ TEST(DtmReader, EachFaultHasItsOwnStatusAndMessage) {
     };
     std::string other_signature = good;
     other_signature[6] = 'X';
+    std::string unterminated_signature = good; // the signature's NUL belongs to it
+    unterminated_signature[20] = ' ';
     std::string unknown_type = good;
     unknown_type[154] = 4;
     std::string negative_rows = good;
@@ -101,6 +103,7 @@ TEST(DtmReader, EachFaultHasItsOwnStatusAndMessage) {
         {"", DtmReadStatus::bad_signature,
          "Not a DTM file (it does not begin with \"VORDA-PC BINARY .DTM\"): t.dtm"},
         {other_signature, DtmReadStatus::bad_signature, ""},
+        {unterminated_signature, DtmReadStatus::bad_signature, ""},
         {"VORDA-PC BINARY .DTM", DtmReadStatus::short_header,
          "DTM file ends inside its 160-byte header (20 bytes): t.dtm"},
         {good.substr(0, 159), DtmReadStatus::short_header, ""},
