@@ -1,9 +1,9 @@
-// Reading DTM files back: the header with the checks that tell whether a
-// file is a complete DTM file, and the cells in file order as float64.
+// Reading DTM bytes back: the header with the checks that tell whether a
+// file is a complete DTM file, and cells decoded to float64. The files
+// themselves are read by the file layer (dtmfile_io).
 #pragma once
 
 #include <cstdint>
-#include <cstdio>
 #include <span>
 #include <string>
 #include <vector>
@@ -33,50 +33,18 @@ struct DtmFileFacts {
     bool reserved_zero = true;       // bytes 160 to 199 are zero or absent
 };
 
-// Reads the header from the start of the stream and checks, in this order,
-// the signature, that the header is whole, the cell type code, the counts
-// and the file's length against them. The header is filled whenever it was
-// whole, also when a later check fails. A grid without cells is complete at
-// 160 bytes (nothing past the header was ever written) and at up to 200.
-DtmReadStatus read_dtm_header(std::FILE* stream, DtmHeader& header, DtmFileFacts& facts);
-
-// The same on a named file.
-DtmReadStatus read_dtm_header(const std::string& path, DtmHeader& header, DtmFileFacts& facts);
-
-// The checks of read_dtm_header on the first bytes of a file (up to 200,
-// fewer when the file is shorter) and its length, for readers that bring
-// their own input.
+// Checks the header on the first bytes of a file (up to 200, fewer when the
+// file is shorter) and its length, in this order: the signature, that the
+// header is whole, the cell type code, the counts and the file's length
+// against them. The header is filled whenever it was whole, also when a
+// later check fails. A grid without cells is complete at 160 bytes (nothing
+// past the header was ever written) and at up to 200.
 DtmReadStatus check_dtm_header(std::span<const std::uint8_t> bytes, std::uint64_t file_size,
                                DtmHeader& header, DtmFileFacts& facts);
 
 // The sentence that tells a user what the status means, ending in the name.
 std::string dtm_read_message(DtmReadStatus status, const DtmHeader& header,
                              const DtmFileFacts& facts, const std::string& path);
-
-// Cells of a checked file in file order (column by column, each column from
-// south to north), converted to float64, which holds every value of the four
-// cell types exactly.
-class DtmCellReader {
-  public:
-    // The stream stays the caller's; reading starts at DTM_DATA_OFFSET.
-    DtmCellReader(std::FILE* stream, const DtmHeader& header);
-
-    // Fills `cells` with the next cells and returns how many it read; fewer
-    // than asked only at the end of the grid or when reading failed.
-    std::size_t read(std::span<double> cells);
-
-    // True when a read failed or the file ended before the grid did.
-    bool failed() const { return failed_; }
-
-  private:
-    std::FILE* stream_;
-    std::size_t cell_size_;
-    int data_type_;
-    std::uint64_t remaining_;
-    bool positioned_ = false;
-    bool failed_ = false;
-    std::vector<std::uint8_t> bytes_;
-};
 
 // `count` cells of the given type from their little-endian bytes, as float64.
 void decode_cells(int data_type, const std::uint8_t* bytes, std::size_t count, double* cells);
@@ -92,9 +60,5 @@ struct DtmFile {
                      static_cast<std::size_t>(row)];
     }
 };
-
-// Reads and checks the header, then every cell. Anything but ok leaves the
-// cells empty.
-DtmReadStatus read_dtm_file(const std::string& path, DtmFile& file);
 
 } // namespace dtm

@@ -1,7 +1,5 @@
 #include "dtmfile/dtm_writer.hpp"
 
-#include <cstdio>
-
 #include "textscan/text_format.hpp"
 
 namespace dtm {
@@ -30,7 +28,7 @@ WriteStatus DtmWriter::start(ByteSink& sink) {
     // lengthen the file, so a grid without cells ends with its header.
     if (!sink.write(bytes.data(), bytes.size()) || !sink.flush() || !sink.seek(DTM_DATA_OFFSET)) {
         failed_ = true;
-        return WriteStatus::cannot_write;
+        return sink.open_failed() ? WriteStatus::cannot_create : WriteStatus::cannot_write;
     }
     return WriteStatus::ok;
 }
@@ -70,32 +68,6 @@ WriteStatus DtmWriter::finish() {
     }
     if (!sink_->flush()) {
         failed_ = true;
-        return WriteStatus::cannot_write;
-    }
-    return WriteStatus::ok;
-}
-
-bool DtmFileWriter::FileSink::write(const void* data, std::size_t size) {
-    return std::fwrite(data, 1, size, file.stream()) == size;
-}
-
-bool DtmFileWriter::FileSink::seek(std::uint64_t offset) {
-    return platform::seek(file.stream(), offset);
-}
-
-bool DtmFileWriter::FileSink::flush() {
-    return std::fflush(file.stream()) == 0;
-}
-
-WriteStatus DtmFileWriter::create(const std::string& path) {
-    if (!sink_.file.create(path)) {
-        return WriteStatus::cannot_create;
-    }
-    return start(sink_);
-}
-
-WriteStatus DtmFileWriter::commit() {
-    if (finish() != WriteStatus::ok || !sink_.file.commit()) {
         return WriteStatus::cannot_write;
     }
     return WriteStatus::ok;

@@ -18,7 +18,6 @@
 #include <string>
 #include <vector>
 
-#include "cli/platform.hpp"
 #include "dtmfile/dtm_header.hpp"
 #include "dtmfile/endian.hpp"
 
@@ -82,6 +81,15 @@ class ByteSink {
     [[nodiscard]] virtual bool write(const void* data, std::size_t size) = 0;
     [[nodiscard]] virtual bool seek(std::uint64_t offset) = 0;
     [[nodiscard]] virtual bool flush() = 0;
+    // True when the destination could not even be opened.
+    virtual bool open_failed() const { return false; }
+};
+
+// One output of a run, written once: commit() keeps it when every byte
+// reached it; one that is not committed is discarded (a file removed).
+class OutputSink : public ByteSink {
+  public:
+    [[nodiscard]] virtual bool commit() = 0;
 };
 
 class DtmWriter {
@@ -91,7 +99,8 @@ class DtmWriter {
     DtmWriter& operator=(const DtmWriter&) = delete;
 
     // Writes the header into the sink and has it reach its destination at
-    // once, then stands at the first cell (byte 200).
+    // once, then stands at the first cell (byte 200): cannot_create when the
+    // sink could not be opened.
     WriteStatus start(ByteSink& sink);
 
     // Appends the next cell in file order and returns the value stored. A
@@ -272,26 +281,5 @@ WriteStatus DtmWriter::put_rows_as_columns(std::size_t rows, std::size_t columns
     }
     return WriteStatus::ok;
 }
-
-// A DTM file on disk, written once: create() makes it the run's pending
-// output (see platform::OutputFile) and writes the header; commit() finishes
-// it and keeps it. A file not committed is removed.
-class DtmFileWriter : public DtmWriter {
-  public:
-    explicit DtmFileWriter(const DtmHeader& header) : DtmWriter(header) {}
-
-    WriteStatus create(const std::string& path);
-    WriteStatus commit();
-
-  private:
-    class FileSink : public ByteSink {
-      public:
-        platform::OutputFile file;
-        bool write(const void* data, std::size_t size) override;
-        bool seek(std::uint64_t offset) override;
-        bool flush() override;
-    };
-    FileSink sink_;
-};
 
 } // namespace dtm

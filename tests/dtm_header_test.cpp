@@ -3,6 +3,7 @@
 #include <bit>
 #include <sys/stat.h>
 
+#include "dtmfile_io/file_sink.hpp"
 #include "dtmfile/dtm_header.hpp"
 #include "dtmfile/dtm_writer.hpp"
 #include "dtmfile/units.hpp"
@@ -72,13 +73,15 @@ TEST(DtmWriter, HeaderFirstCellsFromByte200AndTheRangeWrittenAgain) {
     TempDir dir;
     const std::string path = dir.file("a.dtm");
     {
-        DtmFileWriter writer(sample_header());
-        ASSERT_EQ(writer.create(path), WriteStatus::ok);
+        FileSink sink(path);
+        DtmWriter writer(sample_header());
+        ASSERT_EQ(writer.start(sink), WriteStatus::ok);
         EXPECT_EQ(read_file(path).size(), 160u); // the header is out at once
         EXPECT_EQ(writer.put(40000.0), -25536.0);
         EXPECT_EQ(writer.put(-1.9), -1.0);
         writer.set_elevation_range(1.0, 9.0);
-        ASSERT_EQ(writer.commit(), WriteStatus::ok);
+        ASSERT_EQ(writer.finish(), WriteStatus::ok);
+        ASSERT_TRUE(sink.commit());
     }
     const std::string bytes = read_file(path);
     ASSERT_EQ(bytes.size(), 204u);
@@ -87,23 +90,30 @@ TEST(DtmWriter, HeaderFirstCellsFromByte200AndTheRangeWrittenAgain) {
     EXPECT_EQ(le_int16(bytes, 200), -25536);
     EXPECT_EQ(le_int16(bytes, 202), -1);
 
-    // A grid without cells ends with its header; one not committed goes.
+    // A grid without cells ends with its header; a file sink opens at its
+    // first byte, so one never written leaves the file alone; one not
+    // committed goes.
     DtmHeader empty = sample_header();
     empty.row_count = 0;
     {
-        DtmFileWriter writer(empty);
-        ASSERT_EQ(writer.create(path), WriteStatus::ok);
-        ASSERT_EQ(writer.commit(), WriteStatus::ok);
+        FileSink sink(path);
+        DtmWriter writer(empty);
+        ASSERT_EQ(writer.start(sink), WriteStatus::ok);
+        ASSERT_EQ(writer.finish(), WriteStatus::ok);
+        ASSERT_TRUE(sink.commit());
     }
     EXPECT_EQ(read_file(path).size(), 160u);
+    { FileSink untouched(path); }
+    EXPECT_EQ(read_file(path).size(), 160u);
     {
-        DtmFileWriter writer(sample_header());
-        ASSERT_EQ(writer.create(path), WriteStatus::ok);
+        FileSink sink(path);
+        DtmWriter writer(sample_header());
+        ASSERT_EQ(writer.start(sink), WriteStatus::ok);
         writer.put(1.0);
     }
     EXPECT_FALSE(file_exists(path));
-    EXPECT_EQ(DtmFileWriter(sample_header()).create(dir.file("no/such/a.dtm")),
-              WriteStatus::cannot_create);
+    FileSink nowhere(dir.file("no/such/a.dtm"));
+    EXPECT_EQ(DtmWriter(sample_header()).start(nowhere), WriteStatus::cannot_create);
 }
 
 TEST(DtmWriter, EachCellTypeTakesItsOwnWidth) {
@@ -130,8 +140,8 @@ TEST(DtmWriter, FullDeviceFailsWithoutBeingRemoved) {
     if (::stat("/dev/full", &info) != 0) {
         GTEST_SKIP() << "no /dev/full";
     }
-    DtmFileWriter writer(sample_header());
-    EXPECT_EQ(writer.create("/dev/full"), WriteStatus::cannot_write);
+    FileSink sink("/dev/full");
+    EXPECT_EQ(DtmWriter(sample_header()).start(sink), WriteStatus::cannot_write);
     EXPECT_EQ(::stat("/dev/full", &info), 0);
     EXPECT_TRUE(S_ISCHR(info.st_mode));
 }
