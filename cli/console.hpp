@@ -4,10 +4,11 @@
 #pragma once
 
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <string_view>
 
-#include "cli/platform.hpp"
+#include "platform/platform.hpp"
 #include "textscan/text_format.hpp"
 
 namespace cli {
@@ -32,5 +33,24 @@ void print_info(std::string_view text);
 
 // The text into the log file when one is open, else as print_info.
 void print_log_or_info(std::string_view text);
+
+// Where a conversion's console lines (progress, summary, errors) go and
+// where the answer to its question comes from: the console, or memory.
+class Reporter {
+  public:
+    virtual ~Reporter() = default;
+    virtual void info(std::string_view text) = 0;  // as print_info
+    virtual void error(std::string_view text) = 0; // as print_error
+    // One key without echo; none at the end of the input.
+    virtual std::optional<int> read_key() = 0;
+};
+
+// The console itself, through the functions above.
+class ConsoleReporter : public Reporter {
+  public:
+    void info(std::string_view text) override { print_info(text); }
+    void error(std::string_view text) override { print_error(text); }
+    std::optional<int> read_key() override { return platform::read_console_key(); }
+};
 
 } // namespace cli

@@ -1,7 +1,7 @@
 #include "cli/file_args.hpp"
 
 #include "cli/console.hpp"
-#include "cli/platform.hpp"
+#include "platform/platform.hpp"
 
 namespace cli {
 

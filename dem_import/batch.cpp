@@ -2,8 +2,8 @@
 
 #include "cli/console.hpp"
 #include "cli/file_args.hpp"
-#include "cli/platform.hpp"
 #include "dem_import/conversion.hpp"
+#include "platform/platform.hpp"
 #include "textscan/text_format.hpp"
 
 namespace taverlin {

@@ -3,18 +3,18 @@
 #include <string>
 
 #include "cli/console.hpp"
-#include "cli/platform.hpp"
 #include "dem_import/dem_extent.hpp"
 #include "dem_import/profile_cells.hpp"
 #include "dem_import/reformat.hpp"
 #include "dtmfile/dtm_header.hpp"
 #include "dtmfile/dtm_writer.hpp"
+#include "dtmfile_io/file_sink.hpp"
+#include "platform/platform.hpp"
 #include "textscan/text_format.hpp"
 
 namespace taverlin {
 
 using cli::print_error;
-using cli::print_info;
 using textscan::format_text;
 
 std::string derive_report_path(const std::string& dest_path, bool batch_mode) {
@@ -65,60 +65,61 @@ int upper_key(int code) {
 
 } // namespace
 
-bool validate_source_units(const DemHeader& header) {
+bool validate_source_units(const DemHeader& header, cli::Reporter& console) {
     if (!valid_unit(header.planimetric_units)) {
-        print_error("Planimetric units must be either feet (code = 1) or meters (code = 2)");
+        console.error("Planimetric units must be either feet (code = 1) or meters (code = 2)");
         return false;
     }
     if (!valid_unit(header.elevation_units)) {
-        print_error("Elevation units must be either feet (code = 1) or meters (code = 2)");
+        console.error("Elevation units must be either feet (code = 1) or meters (code = 2)");
         return false;
     }
     return true;
 }
 
-dtm::Unit prompt_for_unit(bool planimetric, dtm::Unit fallback) {
-    print_info(planimetric
-                   ? "Planimetric measurement units for source USGS DEM file? [F]eet or [M]eters\r"
-                   : "Elevation measurement units for source USGS DEM file? [F]eet or [M]eters");
+dtm::Unit prompt_for_unit(bool planimetric, dtm::Unit fallback, cli::Reporter& console) {
+    console.info(
+        planimetric ? "Planimetric measurement units for source USGS DEM file? [F]eet or [M]eters\r"
+                    : "Elevation measurement units for source USGS DEM file? [F]eet or [M]eters");
     const std::string blank_line = std::string(76, ' ') + "\r";
     for (;;) {
-        auto key = platform::read_console_key();
+        auto key = console.read_key();
         if (key && *key == 0) {
             // A key without a character of its own: its second code is
             // taken above 255 and so never answers the question.
-            key = platform::read_console_key();
+            key = console.read_key();
             if (key) {
                 *key += 256;
             }
         }
         if (!key) {
-            print_info(blank_line);
-            print_error(format_text("End of input: %s units taken as %s (code = %i)",
-                                    planimetric ? "planimetric" : "elevation", unit_word(fallback),
-                                    dtm::dem_unit_code(fallback)));
+            console.info(blank_line);
+            console.error(format_text("End of input: %s units taken as %s (code = %i)",
+                                      planimetric ? "planimetric" : "elevation",
+                                      unit_word(fallback), dtm::dem_unit_code(fallback)));
             return fallback;
         }
         const int code = upper_key(*key);
         if (code == 'F' || code == 'M') {
-            print_info(blank_line);
+            console.info(blank_line);
             return code == 'F' ? dtm::Unit::feet : dtm::Unit::meters;
         }
     }
 }
 
-void settle_source_units(const DemRunSettings& settings, DemHeader& header) {
-    if (validate_source_units(header)) {
+void settle_source_units(const DemRunSettings& settings, DemHeader& header,
+                         cli::Reporter& console) {
+    if (validate_source_units(header, console)) {
         return;
     }
     if (settings.prompt_for_units) {
         if (!valid_unit(header.planimetric_units)) {
             header.planimetric_units =
-                dtm::dem_unit_code(prompt_for_unit(true, settings.fallback_xy_unit));
+                dtm::dem_unit_code(prompt_for_unit(true, settings.fallback_xy_unit, console));
         }
         if (!valid_unit(header.elevation_units)) {
             header.elevation_units =
-                dtm::dem_unit_code(prompt_for_unit(false, settings.fallback_z_unit));
+                dtm::dem_unit_code(prompt_for_unit(false, settings.fallback_z_unit, console));
         }
         return;
     }
@@ -134,19 +135,19 @@ void settle_source_units(const DemRunSettings& settings, DemHeader& header) {
 namespace {
 
 void print_run_summary(const DemRunSettings& settings, const DemHeader& dem,
-                       const dtm::DtmHeader& dtm) {
+                       const dtm::DtmHeader& dtm, cli::Reporter& console) {
     const auto dtm_unit = [](std::int16_t code) {
         return dtm::unit_name(dtm::unit_from_dtm_code(code).value_or(dtm::Unit::feet));
     };
-    print_info(format_text("Source USGS DEM file: %s\n", settings.source_path.c_str()));
-    print_info(format_text("Destination DTM file: %s\n", settings.dest_path.c_str()));
-    print_info(format_text("USGS DEM header information written to: %s\n\n",
-                           settings.report_path.c_str()));
-    print_info(format_text("Source USGS DEM units...planimetric: %s  elevation: %s\n",
-                           dtm::unit_name(settled_unit(dem.planimetric_units)),
-                           dtm::unit_name(settled_unit(dem.elevation_units))));
-    print_info(format_text("Destination DTM units...planimetric: %s  elevation: %s\n\n",
-                           dtm_unit(dtm.xy_units), dtm_unit(dtm.z_units)));
+    console.info(format_text("Source USGS DEM file: %s\n", settings.source_path.c_str()));
+    console.info(format_text("Destination DTM file: %s\n", settings.dest_path.c_str()));
+    console.info(format_text("USGS DEM header information written to: %s\n\n",
+                             settings.report_path.c_str()));
+    console.info(format_text("Source USGS DEM units...planimetric: %s  elevation: %s\n",
+                             dtm::unit_name(settled_unit(dem.planimetric_units)),
+                             dtm::unit_name(settled_unit(dem.elevation_units))));
+    console.info(format_text("Destination DTM units...planimetric: %s  elevation: %s\n\n",
+                             dtm_unit(dtm.xy_units), dtm_unit(dtm.z_units)));
 }
 
 } // namespace
@@ -163,14 +164,14 @@ std::optional<double> elevation_factor_before_settling(const DemRunSettings& set
     return dtm::unit_factor(*source, settings.output_z_unit.value_or(*source));
 }
 
-DemResult convert_dem_file(DemRunSettings& settings) {
-    const std::string& source_path = settings.source_path;
-    const std::string& dest = settings.dest_path;
+DemResult convert_dem(DemRunSettings& settings, const DemOutputs& out) {
     DemSource source;
     DemHeader dem;
-    if (const DemResult opened = open_dem(source_path, source, dem); !opened.ok()) {
+    if (const DemResult opened = open_dem(settings.source_path, source, dem); !opened.ok()) {
         return opened;
     }
+    source.split_from_bytes = settings.split_from_bytes;
+    cli::Reporter* const progress = settings.suppress_progress ? nullptr : &out.console;
     // The scan converts and keeps every profile's cells when the elevation
     // factor is known before the units are settled, which is always but
     // for the /V question; then the DEM is read once.
@@ -181,7 +182,7 @@ DemResult convert_dem_file(DemRunSettings& settings) {
     DemLimits limits;
     DemExtent extent;
     if (const DemResult scanned =
-            scan_profiles(source, dem, settings.suppress_progress, limits, kept ? &*kept : nullptr);
+            scan_profiles(source, dem, progress, limits, kept ? &*kept : nullptr);
         !scanned.ok()) {
         return scanned;
     }
@@ -189,34 +190,39 @@ DemResult convert_dem_file(DemRunSettings& settings) {
         return grid;
     }
 
-    settle_source_units(settings, dem);
+    settle_source_units(settings, dem, out.console);
     const std::string description = build_dem_description(dem);
     dtm::DtmHeader header = assemble_dtm_header(extent, dem, description, settings);
     const UnitFactors factors = apply_unit_factors(dem, header);
-    settings.report_path = derive_report_path(dest, settings.batch_mode);
-    if (const DemResult reported = write_header_report(settings.report_path, dem); !reported.ok()) {
+    if (const DemResult reported = write_header_report(out.report, dem); !reported.ok()) {
         return reported;
     }
-    print_run_summary(settings, dem, header);
+    print_run_summary(settings, dem, header, out.console);
 
-    // One writer for the whole file: the header now, the cells column by
-    // column, the header again with the elevation range; removed unless
-    // complete.
-    dtm::DtmFileWriter writer(header);
-    if (writer.create(dest) != dtm::WriteStatus::ok) {
+    // The header now, the cells column by column, the header again with the
+    // elevation range; the DTM is kept only when complete.
+    dtm::DtmWriter writer(header);
+    if (writer.start(out.dtm) != dtm::WriteStatus::ok) {
         return {DemStatus::cannot_write_destination};
     }
-    if (const DemResult reformatted =
-            reformat_profiles(source, extent, dem, kept ? &*kept : nullptr, factors.elevation,
-                              settings.suppress_progress, writer);
+    if (const DemResult reformatted = reformat_profiles(
+            source, extent, dem, kept ? &*kept : nullptr, factors.elevation, progress, writer);
         !reformatted.ok()) {
         return reformatted;
     }
-    if (writer.commit() != dtm::WriteStatus::ok) {
+    if (writer.finish() != dtm::WriteStatus::ok || !out.dtm.commit()) {
         return {DemStatus::cannot_write_destination};
     }
-    print_info("Format conversion complete\n\n");
+    out.console.info("Format conversion complete\n\n");
     return {};
+}
+
+DemResult convert_dem_file(DemRunSettings& settings) {
+    settings.report_path = derive_report_path(settings.dest_path, settings.batch_mode);
+    dtm::FileSink dtm(settings.dest_path);
+    dtm::FileSink report(settings.report_path);
+    cli::ConsoleReporter console;
+    return convert_dem(settings, {dtm, report, console});
 }
 
 } // namespace taverlin

@@ -9,22 +9,18 @@
 #include <vector>
 
 #include "cli/console.hpp"
-#include "cli/platform.hpp"
 #include "dem_import/dem_profile.hpp"
+#include "dem_import/profile_progress.hpp"
+#include "platform/platform.hpp"
 #include "textscan/text_format.hpp"
 
 namespace taverlin {
 
-using cli::print_info;
-using textscan::format_text;
 using textscan::TextReader;
 
 namespace {
 
 constexpr double LARGEST_DOUBLE = std::numeric_limits<double>::max();
-
-const char* const CLEAR_PROGRESS_LINE =
-    "\r                                                                      \r";
 
 void widen_limits(DemLimits& limits, double x, double y) {
     if (x < limits.x_min) {
@@ -190,7 +186,7 @@ bool find_second_half(const DemSource& source, SecondHalf& half) {
 
 } // namespace
 
-DemResult scan_profiles(DemSource& source, const DemHeader& header, bool suppress_progress,
+DemResult scan_profiles(DemSource& source, const DemHeader& header, cli::Reporter* console,
                         DemLimits& limits, ProfileCells* keep) {
     TextReader& in = *source.in;
     DemLimits found;
@@ -210,20 +206,11 @@ DemResult scan_profiles(DemSource& source, const DemHeader& header, bool suppres
         limits = found;
         return {};
     }
-    if (!suppress_progress) {
-        print_info(format_text("Scanning DEM file to determine data limits...profile       of %5i",
-                               header.profile_columns));
-        print_info("\b\b\b\b\b\b\b\b\b");
-    }
-    const auto counter = [suppress_progress](std::int32_t i) {
-        if (i % 10 == 0 && !suppress_progress) {
-            print_info(format_text("\b\b\b\b\b%5li", static_cast<long>(i)));
-        }
-    };
-    const auto fail = [suppress_progress](std::int32_t profile_number) {
-        if (!suppress_progress) {
-            print_info(CLEAR_PROGRESS_LINE);
-        }
+    ProfileProgress progress(console, "Scanning DEM file to determine data limits",
+                             header.profile_columns);
+    const auto counter = [&progress](std::int32_t i) { progress.reached(i); };
+    const auto fail = [&progress](std::int32_t profile_number) {
+        progress.clear();
         return DemResult{DemStatus::cannot_read_profile, profile_number};
     };
 
@@ -274,9 +261,7 @@ DemResult scan_profiles(DemSource& source, const DemHeader& header, bool suppres
     if (second.joinable()) {
         second.join();
     }
-    if (!suppress_progress) {
-        print_info(CLEAR_PROGRESS_LINE);
-    }
+    progress.clear();
     limits = found;
     return {};
 }
@@ -306,13 +291,13 @@ DemResult grid_extent(const DemHeader& header, const DemLimits& limits,
     return {};
 }
 
-DemResult compute_dem_extent(const std::string& source_path, bool suppress_progress,
+DemResult compute_dem_extent(const std::string& source_path, cli::Reporter* console,
                              DemHeader& header, DemExtent& extent) {
     DemSource source;
     DemLimits limits;
     DemResult result = open_dem(source_path, source, header);
     if (result.ok()) {
-        result = scan_profiles(source, header, suppress_progress, limits, nullptr);
+        result = scan_profiles(source, header, console, limits, nullptr);
     }
     if (result.ok()) {
         result = grid_extent(header, limits, source.size, extent);

@@ -7,10 +7,11 @@
 #include <optional>
 #include <string>
 
-#include "cli/platform.hpp"
+#include "cli/console.hpp"
 #include "dem_import/dem_header.hpp"
 #include "dem_import/dem_status.hpp"
 #include "dem_import/profile_cells.hpp"
+#include "platform/platform.hpp"
 #include "textscan/text_reader.hpp"
 
 namespace taverlin {
@@ -54,7 +55,8 @@ DemResult open_dem(const std::string& source_path, DemSource& source, DemHeader&
 // elevations too (passed over, or converted and kept when `keep` is given),
 // and leaves the source after the last: ok (the limits then filled), or
 // cannot_read_profile naming the first profile that could not be read.
-DemResult scan_profiles(DemSource& source, const DemHeader& header, bool suppress_progress,
+// With a console, shows the pass's progress line on it.
+DemResult scan_profiles(DemSource& source, const DemHeader& header, cli::Reporter* console,
                         DemLimits& limits, ProfileCells* keep);
 
 // The grid the limits make: ok, or extent_too_large when its counts do not
@@ -64,7 +66,7 @@ DemResult grid_extent(const DemHeader& header, const DemLimits& limits,
                       std::optional<std::uint64_t> source_size, DemExtent& extent);
 
 // open_dem, scan_profiles without keeping cells, and grid_extent.
-DemResult compute_dem_extent(const std::string& source_path, bool suppress_progress,
+DemResult compute_dem_extent(const std::string& source_path, cli::Reporter* console,
                              DemHeader& header, DemExtent& extent);
 
 } // namespace taverlin

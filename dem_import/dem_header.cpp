@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "cli/platform.hpp"
+#include "platform/platform.hpp"
 #include "textscan/text_format.hpp"
 
 namespace taverlin {
@@ -125,15 +125,9 @@ std::string format_header_report(const DemHeader& h) {
     return report;
 }
 
-DemResult write_header_report(const std::string& path, const DemHeader& header) {
-    // Kept only when complete, as the DTM file is.
-    platform::OutputFile file;
-    if (!file.create(path)) {
-        return {DemStatus::cannot_write_report};
-    }
+DemResult write_header_report(dtm::OutputSink& sink, const DemHeader& header) {
     const std::string report = format_header_report(header);
-    if (std::fwrite(report.data(), 1, report.size(), file.stream()) != report.size() ||
-        !file.commit()) {
+    if (!sink.write(report.data(), report.size()) || !sink.commit()) {
         return {DemStatus::cannot_write_report};
     }
     return {};

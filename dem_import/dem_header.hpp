@@ -8,6 +8,7 @@
 #include <string>
 
 #include "dem_import/dem_status.hpp"
+#include "dtmfile/dtm_writer.hpp"
 #include "textscan/number_scan.hpp"
 #include "textscan/text_reader.hpp"
 
@@ -59,8 +60,8 @@ std::string build_dem_description(const DemHeader& header);
 // The text of the ".HDR" report.
 std::string format_header_report(const DemHeader& header);
 
-// Writes the report to `path`; one that cannot be written whole is removed
-// when this call created or truncated it.
-DemResult write_header_report(const std::string& path, const DemHeader& header);
+// Writes the report into the sink and commits it: cannot_write_report when
+// it cannot be written whole (the sink then discards it).
+DemResult write_header_report(dtm::OutputSink& sink, const DemHeader& header);
 
 } // namespace taverlin

@@ -4,11 +4,11 @@
 #include <vector>
 
 #include "cli/console.hpp"
-#include "cli/platform.hpp"
 #include "dem_import/batch.hpp"
 #include "dem_import/command_line.hpp"
 #include "dem_import/conversion.hpp"
 #include "dem_import/run_settings.hpp"
+#include "platform/platform.hpp"
 #include "textscan/text_format.hpp"
 
 namespace taverlin {

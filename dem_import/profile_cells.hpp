@@ -8,8 +8,8 @@
 #include <span>
 #include <vector>
 
-#include "cli/platform.hpp"
 #include "dem_import/dem_profile.hpp"
+#include "platform/platform.hpp"
 
 namespace taverlin {
 

@@ -5,16 +5,15 @@
 #include <limits>
 
 #include "cli/console.hpp"
-#include "cli/platform.hpp"
 #include "dem_import/dem_profile.hpp"
+#include "dem_import/profile_progress.hpp"
 #include "dtmfile/conventions.hpp"
 #include "dtmfile/units.hpp"
+#include "platform/platform.hpp"
 #include "textscan/text_format.hpp"
 
 namespace taverlin {
 
-using cli::print_info;
-using textscan::format_text;
 using textscan::TextReader;
 
 dtm::DtmHeader assemble_dtm_header(const DemExtent& extent, const DemHeader& dem,
@@ -64,9 +63,6 @@ UnitFactors apply_unit_factors(const DemHeader& dem, dtm::DtmHeader& header) {
 }
 
 namespace {
-
-const char* const CLEAR_PROGRESS_LINE =
-    "\r                                                                      \r";
 
 // Leading voids of a profile: truncate((y_start - y_min) / resolution), none
 // when that is 0 or less, and at most the column's length.
@@ -118,7 +114,7 @@ void write_column(double y_start, std::span<const std::int16_t> cells, const Dem
 
 DemResult reformat_profiles(DemSource& source, const DemExtent& extent, const DemHeader& dem,
                             const ProfileCells* kept, double elevation_factor,
-                            bool suppress_progress, dtm::DtmWriter& writer) {
+                            cli::Reporter* console, dtm::DtmWriter& writer) {
     TextReader& in = *source.in;
     const std::size_t stored = kept != nullptr ? kept->size() : 0;
     if (kept == nullptr) {
@@ -131,15 +127,9 @@ DemResult reformat_profiles(DemSource& source, const DemExtent& extent, const De
             return {DemStatus::cannot_read_source};
         }
     }
-    if (!suppress_progress) {
-        print_info(format_text("Reformatting DEM file...profile       of %5li",
-                               static_cast<long>(extent.column_count)));
-        print_info("\b\b\b\b\b\b\b\b\b");
-    }
-    const auto fail = [&](DemResult result) {
-        if (!suppress_progress) {
-            print_info(CLEAR_PROGRESS_LINE);
-        }
+    ProfileProgress progress(console, "Reformatting DEM file", extent.column_count);
+    const auto fail = [&progress](DemResult result) {
+        progress.clear();
         return result;
     };
 
@@ -148,9 +138,7 @@ DemResult reformat_profiles(DemSource& source, const DemExtent& extent, const De
     DemProfile profile;
     std::vector<std::int16_t> cells;
     for (std::int32_t p = 1; p <= extent.column_count; ++p) {
-        if (p % 10 == 0 && !suppress_progress) {
-            print_info(format_text("\b\b\b\b\b%5li", static_cast<long>(p)));
-        }
+        progress.reached(p);
         const auto index = static_cast<std::size_t>(p - 1);
         if (index < stored) {
             write_column(kept->y_start(index), kept->cells(index), extent, dem, writer, range);
@@ -173,9 +161,7 @@ DemResult reformat_profiles(DemSource& source, const DemExtent& extent, const De
     if (writer.flush() != dtm::WriteStatus::ok) {
         return fail({DemStatus::cannot_write_destination});
     }
-    if (!suppress_progress) {
-        print_info(CLEAR_PROGRESS_LINE);
-    }
+    progress.clear();
     // Without a cell of 1 or above the range keeps its start values, the
     // largest float64 and the smallest positive one.
     if (range.empty()) {

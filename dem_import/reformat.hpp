@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "cli/console.hpp"
 #include "dem_import/dem_extent.hpp"
 #include "dem_import/dem_header.hpp"
 #include "dem_import/dem_status.hpp"
@@ -38,9 +39,10 @@ UnitFactors apply_unit_factors(const DemHeader& dem, dtm::DtmHeader& header);
 // kept cells, every profile read again from the source's first profile.
 // On success sets the elevation range found (the cells of 1 and above) as
 // the writer's. ok, cannot_read_source, cannot_read_profile (naming the
-// profile) or cannot_write_destination.
+// profile) or cannot_write_destination. With a console, shows the pass's
+// progress line on it.
 DemResult reformat_profiles(DemSource& source, const DemExtent& extent, const DemHeader& dem,
                             const ProfileCells* kept, double elevation_factor,
-                            bool suppress_progress, dtm::DtmWriter& writer);
+                            cli::Reporter* console, dtm::DtmWriter& writer);
 
 } // namespace taverlin

@@ -2,6 +2,7 @@
 // the same for every file of a batch.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -21,6 +22,9 @@ struct DemRunSettings {
     std::string source_path;
     std::string dest_path;
     std::string report_path;
+    // A DEM larger than this whose cells are kept is scanned in two halves
+    // at once, on two cores where the machine has them.
+    std::uint64_t split_from_bytes = std::uint64_t{8} << 20;
 };
 
 } // namespace taverlin

@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "cli/console.hpp"
-#include "cli/platform.hpp"
 #include "dtm_info/cell_statistics.hpp"
 #include "dtm_info/dtm_description.hpp"
 #include "dtm_info/info_command_line.hpp"
@@ -14,6 +13,8 @@
 #include "dtm_info/progress_bar.hpp"
 #include "dtm_info/terrain_picture.hpp"
 #include "dtmfile/dtm_reader.hpp"
+#include "dtmfile_io/dtm_file_reader.hpp"
+#include "platform/platform.hpp"
 #include "textscan/text_format.hpp"
 
 namespace dtminfo {

@@ -3,7 +3,7 @@
 #include <csetjmp>
 #include <png.h>
 
-#include "cli/platform.hpp"
+#include "platform/platform.hpp"
 
 namespace dtminfo {
 

@@ -4,7 +4,7 @@
 #include <chrono>
 #include <cstdio>
 
-#include "cli/platform.hpp"
+#include "platform/platform.hpp"
 #include "textscan/text_format.hpp"
 
 namespace dtminfo {

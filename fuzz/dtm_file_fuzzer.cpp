@@ -14,6 +14,7 @@
 #include "dtm_info/png_file.hpp"
 #include "dtm_info/terrain_picture.hpp"
 #include "dtmfile/dtm_reader.hpp"
+#include "dtmfile_io/dtm_file_reader.hpp"
 #include "fuzz/fuzz_file.hpp"
 
 #ifdef TERRAIN_FUZZ_GDAL_DRIVER

@@ -542,7 +542,7 @@ void check_dem(const std::string& bytes, const std::string& path) {
     }
     DemLimits limits;
     DemExtent extent;
-    if (!scan_profiles(input, dem, true, limits, kept ? &*kept : nullptr).ok() ||
+    if (!scan_profiles(input, dem, nullptr, limits, kept ? &*kept : nullptr).ok() ||
         !grid_extent(dem, limits, input.size, extent).ok() ||
         static_cast<std::int64_t>(extent.column_count) * extent.row_count > LARGEST_GRID_CELLS) {
         return;
@@ -556,7 +556,7 @@ void check_dem(const std::string& bytes, const std::string& path) {
         differ(what + ": writing into memory failed");
     }
     const DemResult converted = reformat_profiles(input, extent, dem, kept ? &*kept : nullptr,
-                                                  factors.elevation, true, writer);
+                                                  factors.elevation, nullptr, writer);
     const DemCells source = dem_cells(bytes, dem, extent, factors.elevation);
     if (converted.status != source.result.status || converted.profile != source.result.profile) {
         differ(format_text("DEM: converted with status %d at profile %d, the bytes give %d at %d",

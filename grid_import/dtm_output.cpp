@@ -4,9 +4,9 @@
 #include <bit>
 #include <cstdint>
 
-#include "cli/platform.hpp"
 #include "dtmfile/conventions.hpp"
 #include "dtmfile/units.hpp"
+#include "platform/platform.hpp"
 
 namespace briskel {
 

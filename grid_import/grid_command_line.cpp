@@ -5,7 +5,7 @@
 
 #include "cli/console.hpp"
 #include "cli/file_args.hpp"
-#include "cli/platform.hpp"
+#include "platform/platform.hpp"
 
 namespace briskel {
 

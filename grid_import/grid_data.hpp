@@ -9,8 +9,8 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "cli/platform.hpp"
 #include "grid_import/grid_header.hpp"
+#include "platform/platform.hpp"
 
 namespace briskel {
 

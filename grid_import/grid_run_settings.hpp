@@ -19,6 +19,9 @@ struct GrdRunSettings {
     std::int32_t coord_zone = 0;              // /Z
     double xy_factor = 1.0;
     double z_factor = 1.0;
+    // Nodes taking more bytes than this are read in two halves at once, on
+    // two cores where the machine has them.
+    std::uint64_t split_from_bytes = std::uint64_t{4} << 20;
 };
 
 } // namespace briskel

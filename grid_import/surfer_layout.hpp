@@ -9,10 +9,10 @@
 #include <span>
 #include <string>
 
-#include "cli/platform.hpp"
 #include "grid_import/grid_data.hpp"
 #include "grid_import/grid_header.hpp"
 #include "grid_import/grid_status.hpp"
+#include "platform/platform.hpp"
 #include "textscan/text_reader.hpp"
 
 namespace briskel {

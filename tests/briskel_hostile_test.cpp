@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "dtmfile/dtm_reader.hpp"
+#include "dtmfile_io/dtm_file_reader.hpp"
 #include "tests/briskel_run.hpp"
 
 using namespace briskel_test;

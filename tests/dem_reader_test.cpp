@@ -3,11 +3,11 @@
 #include <cmath>
 #include <tuple>
 
-#include "cli/platform.hpp"
 #include "dem_import/dem_extent.hpp"
 #include "dem_import/dem_header.hpp"
 #include "dem_import/dem_profile.hpp"
 #include "dem_import/dem_status.hpp"
+#include "platform/platform.hpp"
 #include "tests/support/dem_builder.hpp"
 #include "tests/support/test_files.hpp"
 
@@ -188,7 +188,7 @@ TEST(Extent, WorkedExampleInEveryLayout) {
         write_file(dir.file("w.dem"), build_dem(dem, layout, "\r\n"));
         DemHeader header;
         DemExtent extent;
-        ASSERT_TRUE(compute_dem_extent(dir.file("w.dem"), true, header, extent).ok());
+        ASSERT_TRUE(compute_dem_extent(dir.file("w.dem"), nullptr, header, extent).ok());
         EXPECT_EQ(extent.x_min, 1000.0);
         EXPECT_EQ(extent.y_min, 2000.0);
         EXPECT_EQ(extent.x_spacing, 30.0);
@@ -220,7 +220,7 @@ TEST(Extent, ScanInTwoHalvesGivesWhatOnePassGives) {
         EXPECT_TRUE(open_dem(path, source, header).ok());
         source.split_from_bytes = split_from;
         ProfileCells kept(1.0, 1.0);
-        const DemResult result = scan_profiles(source, header, true, limits, &kept);
+        const DemResult result = scan_profiles(source, header, nullptr, limits, &kept);
         columns.clear();
         for (std::size_t i = 0; i < kept.size(); ++i) {
             columns.emplace_back(kept.cells(i).begin(), kept.cells(i).end());
@@ -269,11 +269,11 @@ TEST(Extent, FailuresAreReportedNotComputedFrom) {
     DemHeader header;
     DemExtent extent;
     const auto status_of = [&](const char* name) {
-        return compute_dem_extent(dir.file(name), true, header, extent).status;
+        return compute_dem_extent(dir.file(name), nullptr, header, extent).status;
     };
 
     write_file(dir.file("cut.dem"), full.substr(0, 1024 * 6 + 500));
-    const DemResult cut = compute_dem_extent(dir.file("cut.dem"), true, header, extent);
+    const DemResult cut = compute_dem_extent(dir.file("cut.dem"), nullptr, header, extent);
     EXPECT_EQ(cut.status, DemStatus::cannot_read_profile);
     EXPECT_EQ(cut.profile, 7);
 

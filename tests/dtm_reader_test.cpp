@@ -6,6 +6,7 @@
 
 #include "dtmfile/dtm_header.hpp"
 #include "dtmfile/dtm_reader.hpp"
+#include "dtmfile_io/dtm_file_reader.hpp"
 #include "tests/support/test_files.hpp"
 
 using namespace testing_support;

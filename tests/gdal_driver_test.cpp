@@ -9,6 +9,7 @@
 #include "cpl_error.h"
 #include "cpl_vsi.h"
 #include "dtmfile/dtm_reader.hpp"
+#include "dtmfile_io/dtm_file_reader.hpp"
 #include "gdal.h"
 #include "ogr_srs_api.h"
 #include "tests/support/test_files.hpp"

@@ -5,7 +5,6 @@
 #include <cstring>
 #include <limits>
 
-#include "cli/platform.hpp"
 #include "dtmfile/conventions.hpp"
 #include "dtmfile/dtm_writer.hpp"
 #include "grid_import/dtm_output.hpp"
@@ -14,6 +13,7 @@
 #include "grid_import/grid_header.hpp"
 #include "grid_import/surfer7_reader.hpp"
 #include "grid_import/surfer_layout.hpp"
+#include "platform/platform.hpp"
 #include "tests/support/grid_builder.hpp"
 #include "tests/support/test_files.hpp"
 

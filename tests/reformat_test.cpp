@@ -55,7 +55,7 @@ std::string reformat(double elevation_factor, DtmHeader& header, bool read_twice
     DemExtent extent;
     EXPECT_TRUE(open_dem(dir.file("a.dem"), source, dem_header).ok());
     ProfileCells kept(static_cast<double>(dem_header.z_resolution), elevation_factor);
-    EXPECT_TRUE(scan_profiles(source, dem_header, true, limits, read_twice ? nullptr : &kept).ok());
+    EXPECT_TRUE(scan_profiles(source, dem_header, nullptr, limits, read_twice ? nullptr : &kept).ok());
     EXPECT_TRUE(grid_extent(dem_header, limits, source.size, extent).ok());
     header.data_type = DTM_INT16;
     header.row_count = extent.row_count;
@@ -63,7 +63,7 @@ std::string reformat(double elevation_factor, DtmHeader& header, bool read_twice
     StringSink sink;
     EXPECT_EQ(writer.start(sink), WriteStatus::ok);
     EXPECT_TRUE(reformat_profiles(source, extent, dem_header, read_twice ? nullptr : &kept,
-                                  elevation_factor, true, writer)
+                                  elevation_factor, nullptr, writer)
                     .ok());
     EXPECT_EQ(writer.finish(), WriteStatus::ok);
     header = writer.header();

@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "dtmfile/dtm_reader.hpp"
+#include "dtmfile_io/dtm_file_reader.hpp"
 #include "tests/taverlin_run.hpp"
 
 using namespace taverlin_test;

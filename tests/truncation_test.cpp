@@ -2,12 +2,12 @@
 // takes away something it needs, and nowhere else.
 #include <gtest/gtest.h>
 
-#include "cli/platform.hpp"
 #include "dem_import/dem_extent.hpp"
 #include "dem_import/dem_status.hpp"
 #include "grid_import/grid_data.hpp"
 #include "grid_import/grid_header.hpp"
 #include "grid_import/surfer_layout.hpp"
+#include "platform/platform.hpp"
 #include "tests/support/dem_builder.hpp"
 #include "tests/support/grid_builder.hpp"
 #include "tests/support/test_files.hpp"
@@ -67,7 +67,7 @@ TEST(Truncation, DemFailsAtTheFirstProfileTheCutReaches) {
             write_file(path, dem.substr(0, cut));
             DemHeader header;
             DemExtent extent;
-            const DemResult result = compute_dem_extent(path, true, header, extent);
+            const DemResult result = compute_dem_extent(path, nullptr, header, extent);
             SCOPED_TRACE("cut at " + std::to_string(cut) + (cut_short ? " (line ends)" : ""));
             if (cut < TYPE_A_FIELDS_END) {
                 ASSERT_EQ(result.status, DemStatus::cannot_read_header);

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "cli/platform.hpp"
+#include "platform/platform.hpp"
 
 namespace textscan {
 

@@ -315,6 +315,9 @@ double le_float64(const std::string& bytes, std::size_t offset) {
 }
 
 bool StringSink::write(const void* data, std::size_t size) {
+    if (position_ + size > limit_) {
+        return false;
+    }
     if (bytes_.size() < position_ + size) {
         bytes_.resize(position_ + size, '\0');
     }
@@ -326,6 +329,17 @@ bool StringSink::write(const void* data, std::size_t size) {
 bool StringSink::seek(std::uint64_t offset) {
     position_ = static_cast<std::size_t>(offset);
     return true;
+}
+
+void MemoryReporter::error(std::string_view text) {
+    text_ += error_line(std::string(text));
+}
+
+std::optional<int> MemoryReporter::read_key() {
+    if (next_key_ == keys_.size()) {
+        return std::nullopt;
+    }
+    return static_cast<unsigned char>(keys_[next_key_++]);
 }
 
 } // namespace testing_support

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/console.hpp"
 #include "dtmfile/dtm_header.hpp"
 #include "dtmfile/dtm_writer.hpp"
 #include "dtmfile/endian.hpp"
@@ -104,17 +105,40 @@ std::string dtm_file(const dtm::DtmHeader& header, const std::vector<Cell>& cell
 
 // What a DTM writer writes, kept in memory: the bytes at the offsets they
 // were written to.
-class StringSink : public dtm::ByteSink {
+// An output in memory; writes past `limit` bytes fail, as on a full disk.
+class StringSink : public dtm::OutputSink {
   public:
+    explicit StringSink(std::size_t limit = SIZE_MAX) : limit_(limit) {}
     bool write(const void* data, std::size_t size) override;
     bool seek(std::uint64_t offset) override;
     bool flush() override { return true; }
+    bool commit() override { return committed_ = true; }
 
     const std::string& bytes() const { return bytes_; }
+    bool committed() const { return committed_; }
 
   private:
     std::string bytes_;
     std::size_t position_ = 0;
+    std::size_t limit_;
+    bool committed_ = false;
+};
+
+// Console lines in memory, error lines as print_error writes them; the
+// keys answer questions one by one, and then the input has ended.
+class MemoryReporter : public cli::Reporter {
+  public:
+    explicit MemoryReporter(std::string keys = {}) : keys_(std::move(keys)) {}
+    void info(std::string_view text) override { text_ += text; }
+    void error(std::string_view text) override;
+    std::optional<int> read_key() override;
+
+    const std::string& text() const { return text_; }
+
+  private:
+    std::string text_;
+    std::string keys_;
+    std::size_t next_key_ = 0;
 };
 
 // Little-endian field readers for checking output bytes.
