@@ -1,17 +1,16 @@
 #include "dem_import/dem_extent.hpp"
 
 #include <algorithm>
-#include <atomic>
 #include <cmath>
 #include <limits>
 #include <optional>
-#include <thread>
 #include <vector>
 
 #include "cli/console.hpp"
 #include "dem_import/dem_profile.hpp"
 #include "dem_import/profile_progress.hpp"
 #include "platform/platform.hpp"
+#include "textscan/second_half.hpp"
 #include "textscan/text_format.hpp"
 
 namespace taverlin {
@@ -129,43 +128,9 @@ bool scan_profile(TextReader& in, const DemHeader& header, DemProfile& profile, 
     return true;
 }
 
-// The second half of a large DEM, scanned on a stream of its own from the
-// first record past the middle that looks like a profile's start. The first
-// half's scan uses it only if it arrives exactly there: reading on from the
-// same byte is then what it would have done itself.
-struct SecondHalf {
-    platform::UniqueFile stream;
-    std::optional<TextReader> in;
-    std::int64_t start = -1;
-    std::vector<ProfileReach> reaches;
-    std::vector<std::int64_t> ends; // where reading stands after each profile
-    std::optional<ProfileCells> cells;
-    std::atomic<bool> stop{false}; // the first half no longer needs it
-    bool broken = false;
-
-    void scan(const DemHeader& header, std::size_t limit) {
-        try {
-            DemProfile profile;
-            ProfileReach reach;
-            while (reaches.size() < limit && !stop &&
-                   scan_profile(*in, header, profile, &*cells, reach)) {
-                reaches.push_back(reach);
-                ends.push_back(in->tell());
-            }
-        } catch (...) {
-            broken = true;
-        }
-    }
-};
-
-// Looks for a profile's start in the second half; false when there is none
-// to be found nearby.
-bool find_second_half(const DemSource& source, SecondHalf& half) {
-    half.stream = platform::open_read_stream(source.path, "rb");
-    if (!half.stream || !platform::seek(half.stream.get(), *source.size / 2)) {
-        return false;
-    }
-    TextReader& in = half.in.emplace(half.stream.get());
+// The second half starts at the first record past the middle that looks like
+// a profile's start; none when there is none nearby.
+bool to_profile_start(TextReader& in) {
     DemProfile profile;
     for (int tries = 0; tries < 64; ++tries) {
         if (skip_to_next_record(in) != RecordStatus::at_record) {
@@ -174,7 +139,6 @@ bool find_second_half(const DemSource& source, SecondHalf& half) {
         const std::int64_t position = in.tell();
         if (read_profile_header(in, profile) == DemStatus::ok && profile.row_id == 1 &&
             profile.elevation_columns == 1 && profile.elevation_count >= 0 && in.seek(position)) {
-            half.start = position;
             return true;
         }
         if (!in.seek(position)) {
@@ -214,52 +178,50 @@ DemResult scan_profiles(DemSource& source, const DemHeader& header, cli::Reporte
         return DemResult{DemStatus::cannot_read_profile, profile_number};
     };
 
-    SecondHalf half;
-    std::thread second;
+    std::vector<ProfileReach> reaches; // the second half's profiles
+    std::vector<std::int64_t> ends;    // where reading stands after each
+    std::optional<ProfileCells> cells;
+    textscan::SecondHalf half;
     if (keep != nullptr && source.size && *source.size > source.split_from_bytes &&
-        header.profile_columns > 1 && find_second_half(source, half)) {
-        half.cells.emplace(keep->converting_alike());
-        second = std::thread([&half, &header] {
-            half.scan(header, static_cast<std::size_t>(header.profile_columns));
+        header.profile_columns > 1 && half.open(source.path, *source.size / 2, to_profile_start)) {
+        cells.emplace(keep->converting_alike());
+        half.run([&](TextReader& second, const std::stop_token& stop) {
+            DemProfile profile;
+            ProfileReach reach;
+            while (std::ssize(reaches) < header.profile_columns && !stop.stop_requested() &&
+                   scan_profile(second, header, profile, &*cells, reach)) {
+                reaches.push_back(reach);
+                ends.push_back(second.tell());
+            }
         });
     }
     DemProfile profile;
     ProfileReach reach;
     for (std::int32_t i = 1; i <= header.profile_columns; ++i) {
-        if (second.joinable() && in.tell() >= half.start) {
-            second.join();
-            if (in.tell() == half.start && !half.broken) {
-                // The second half's profiles are profiles i, i + 1, ...
-                const auto needed = static_cast<std::size_t>(header.profile_columns - i) + 1;
-                const std::size_t taken = std::min(needed, half.reaches.size());
-                for (std::size_t j = 0; j < taken; ++j) {
-                    counter(i + static_cast<std::int32_t>(j));
-                    widen_limits(found, half.reaches[j]);
-                }
-                keep->append(std::move(*half.cells), taken);
-                if (taken < needed) {
-                    const auto failed = i + static_cast<std::int32_t>(taken);
-                    counter(failed);
-                    return fail(failed);
-                }
-                if (!in.seek(half.ends[taken - 1])) {
-                    return fail(header.profile_columns);
-                }
-                break;
+        if (half.join_at(in.tell())) {
+            // The second half's profiles are profiles i, i + 1, ...
+            const auto needed = static_cast<std::size_t>(header.profile_columns - i) + 1;
+            const std::size_t taken = std::min(needed, reaches.size());
+            for (std::size_t j = 0; j < taken; ++j) {
+                counter(i + static_cast<std::int32_t>(j));
+                widen_limits(found, reaches[j]);
             }
+            keep->append(std::move(*cells), taken);
+            if (taken < needed) {
+                const auto failed = i + static_cast<std::int32_t>(taken);
+                counter(failed);
+                return fail(failed);
+            }
+            if (!in.seek(ends[taken - 1])) {
+                return fail(header.profile_columns);
+            }
+            break;
         }
         counter(i);
         if (!scan_profile(in, header, profile, keep, reach)) {
-            if (second.joinable()) {
-                half.stop = true;
-                second.join();
-            }
-            return fail(i);
+            return fail(i); // the second half, not needed, stops
         }
         widen_limits(found, reach);
-    }
-    if (second.joinable()) {
-        second.join();
     }
     progress.clear();
     limits = found;

@@ -4,12 +4,11 @@
 // at once.
 #include <algorithm>
 #include <cstring>
-#include <optional>
-#include <thread>
 #include <vector>
 
 #include "grid_import/surfer_layout.hpp"
 #include "textscan/number_scan.hpp"
+#include "textscan/second_half.hpp"
 
 namespace briskel {
 
@@ -115,35 +114,14 @@ NodeRun read_nodes_from(TextReader& in, std::size_t limit, const NodeToCell& to_
     return run;
 }
 
-// The second half of the node text: from the first white space at or after
-// `split` on, read on a stream of its own, into memory of its own that is
-// taken from the system as it fills.
-struct SecondHalf {
-    platform::UniqueFile stream;
-    std::optional<TextReader> in;
-    std::int64_t start = -1; // where its first node begins
-    platform::LargeMemory memory;
-    NodeRun run;
-    bool broken = false;
-
-    float* cells() const { return static_cast<float*>(memory.get()); }
-};
-
-bool find_second_half(const std::string& path, std::uint64_t split, SecondHalf& half) {
-    half.stream = platform::open_read_stream(path, "rb");
-    if (!half.stream || !platform::seek(half.stream.get(), split)) {
-        return false;
-    }
-    TextReader& in = half.in.emplace(half.stream.get());
+// The second half of the node text starts at the first node after white
+// space at or after the middle.
+bool to_node_start(TextReader& in) {
     int c = 0;
     while ((c = in.get()) != TextReader::END && !is_space(c)) {
     }
-    if (c == TextReader::END) {
-        return false;
-    }
     textscan::skip_space(in);
-    half.start = in.tell();
-    return true;
+    return c != TextReader::END;
 }
 
 GridStatus read_nodes(GridSource& source, GrdGrid& grid, const NodeToCell& to_cell) {
@@ -153,39 +131,30 @@ GridStatus read_nodes(GridSource& source, GrdGrid& grid, const NodeToCell& to_ce
     const auto into_grid = [cells](std::size_t i, float cell) { cells[i] = cell; };
     const auto size = platform::regular_file_size(source.stream.get());
     const auto begin = static_cast<std::uint64_t>(in.tell());
-    SecondHalf half;
+    platform::LargeMemory memory; // the second half's, taken from the system as it fills
+    NodeRun second;
+    textscan::SecondHalf half;
     if (!size || *size < begin || *size - begin < source.split_from_bytes || total < 2 ||
-        !find_second_half(source.path, begin + (*size - begin) / 2, half)) {
+        !half.open(source.path, begin + (*size - begin) / 2, to_node_start) ||
+        !(memory = platform::LargeMemory(total * sizeof(float)))) {
         const NodeRun run = read_nodes_from(in, total, to_cell, into_grid);
         return run.count == total ? GridStatus::ok : GridStatus::cannot_read_data;
     }
 
-    // Both halves at once. The first ends where the second begins: a
-    // number never reaches over white space, so the node read there is the
-    // one the second half read first, and the two join into what one pass
-    // would have read.
-    half.memory = platform::LargeMemory(total * sizeof(float));
-    if (!half.memory) {
-        const NodeRun run = read_nodes_from(in, total, to_cell, into_grid);
-        return run.count == total ? GridStatus::ok : GridStatus::cannot_read_data;
-    }
-    float* const second_cells = half.cells();
-    std::thread second([&half, total, &to_cell, second_cells] {
-        try {
-            half.run = read_nodes_from(
-                *half.in, total, to_cell,
-                [second_cells](std::size_t i, float cell) { second_cells[i] = cell; });
-        } catch (...) {
-            half.broken = true;
-        }
+    // Both halves at once: a number never reaches over white space, so the
+    // node the first half reads at the second's start is the one read there.
+    float* const second_cells = static_cast<float*>(memory.get());
+    const auto into_second = [second_cells](std::size_t i, float cell) { second_cells[i] = cell; };
+    half.run([&, into_second](TextReader& rest, const std::stop_token&) {
+        second = read_nodes_from(rest, total, to_cell, into_second);
     });
-    const NodeRun first = read_nodes_from(in, total, to_cell, into_grid, half.start);
-    second.join();
+    const NodeRun first = read_nodes_from(in, total, to_cell, into_grid, half.start());
+    const bool joined = half.join_at(in.tell());
     if (!first.stopped) {
         return first.count == total ? GridStatus::ok : GridStatus::cannot_read_data;
     }
     const std::size_t needed = total - first.count;
-    if (in.tell() != half.start || half.broken) {
+    if (!joined) {
         // Not where the second half began: read on alone.
         const NodeRun rest =
             read_nodes_from(in, needed, to_cell, [cells, &first](std::size_t i, float cell) {
@@ -193,7 +162,7 @@ GridStatus read_nodes(GridSource& source, GrdGrid& grid, const NodeToCell& to_ce
             });
         return rest.count == needed ? GridStatus::ok : GridStatus::cannot_read_data;
     }
-    if (half.run.count < needed) {
+    if (second.count < needed) {
         return GridStatus::cannot_read_data;
     }
     std::copy_n(second_cells, needed, cells + first.count);
