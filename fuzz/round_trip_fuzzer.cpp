@@ -23,11 +23,12 @@
 #include "dem_import/conversion.hpp"
 #include "dem_import/dem_extent.hpp"
 #include "dem_import/dem_profile.hpp"
-#include "dem_import/reformat.hpp"
 #include "dem_import/run_settings.hpp"
 #include "dtmfile/dtm_reader.hpp"
 #include "dtmfile/dtm_writer.hpp"
+#include "dtmfile/units.hpp"
 #include "fuzz/fuzz_file.hpp"
+#include "grid_import/conversion.hpp"
 #include "grid_import/dtm_output.hpp"
 #include "grid_import/grid_data.hpp"
 #include "grid_import/grid_run_settings.hpp"
@@ -47,8 +48,9 @@ using testing_support::scanf_integer;
 using testing_support::scanf_space;
 using textscan::format_text;
 
-// As for the other DEM target: a tiny DEM can describe millions of voids.
-constexpr std::int64_t LARGEST_GRID_CELLS = std::int64_t{1} << 20;
+// As for the other DEM target: a tiny DEM can describe millions of voids,
+// so the DTM is cut off (as by a full disk) past a million cells.
+constexpr std::size_t DTM_BYTES_LIMIT = dtm::DTM_DATA_OFFSET + (std::size_t{2} << 20);
 
 [[noreturn]] void differ(const std::string& what) {
     std::fprintf(stderr, "round trip: %s\n", what.c_str());
@@ -378,26 +380,49 @@ void check_grid(const std::string& bytes, const std::string& path) {
                                    show(cell_of(source.nodes[i])).c_str()));
             }
         }
-        const dtm::DtmHeader header = fill_dtm_header(info, settings);
-        dtm::DtmWriter writer(header);
-        testing_support::StringSink sink;
-        if (writer.start(sink) != dtm::WriteStatus::ok ||
-            write_dtm_cells(grid, writer) != dtm::WriteStatus::ok ||
-            writer.finish() != dtm::WriteStatus::ok) {
-            differ(what + ": writing into memory failed");
-        }
-        // Column by column from the south.
-        const auto rows = static_cast<std::size_t>(info.rows);
-        const auto columns = static_cast<std::size_t>(info.columns);
-        std::vector<double> expected;
-        expected.reserve(source.nodes.size());
-        for (std::size_t c = 0; c < columns; ++c) {
-            for (std::size_t r = 0; r < rows; ++r) {
-                expected.push_back(static_cast<double>(cell_of(source.nodes[r * columns + c])));
-            }
-        }
-        compare_cells(read_back(sink.bytes(), header, what), expected, info.rows, what);
     }
+    // The whole conversion of the layout the bytes begin with, through
+    // briskel's own sequence into memory.
+    const SurferLayout* const layout = detect_layout(path);
+    GrdRunSettings run = settings;
+    run.source_path = path;
+    run.dest_path = fuzzing::scratch_folder().file("g.dtm");
+    run.split_from_bytes = bytes.size() % 4 < 2 ? 0 : UINT64_MAX;
+    testing_support::StringSink sink;
+    testing_support::MemoryReporter console;
+    const GridStatus status = convert_grid(run, {sink, console});
+    if (layout == nullptr) {
+        return;
+    }
+    const SourceGrid source = source_grid(*layout, bytes);
+    const std::string what = std::string(layout->name) + " converted";
+    const GridStatus expected_status = !source.header_read  ? GridStatus::cannot_read_header
+                                       : !source.nodes_read ? GridStatus::cannot_read_data
+                                                            : GridStatus::ok;
+    // Memory or disk space, not the bytes, may be what a huge grid lacks.
+    if (status != expected_status && status != GridStatus::no_memory &&
+        status != GridStatus::no_disk_space) {
+        differ(format_text("%s with status %d, the bytes give %d", what.c_str(),
+                           static_cast<int>(status), static_cast<int>(expected_status)));
+    }
+    if (status != GridStatus::ok) {
+        return;
+    }
+    const auto cell_of = [&](double node) {
+        return node >= source.info.blank_value ? -32767.0f : dtm::to_float32(node * run.z_factor);
+    };
+    // Column by column from the south.
+    const auto rows = static_cast<std::size_t>(source.info.rows);
+    const auto columns = static_cast<std::size_t>(source.info.columns);
+    std::vector<double> expected;
+    expected.reserve(source.nodes.size());
+    for (std::size_t c = 0; c < columns; ++c) {
+        for (std::size_t r = 0; r < rows; ++r) {
+            expected.push_back(static_cast<double>(cell_of(source.nodes[r * columns + c])));
+        }
+    }
+    compare_cells(read_back(sink.bytes(), fill_dtm_header(source.info, run), what), expected,
+                  source.info.rows, what);
 }
 
 // ---- USGS DEMs ----
@@ -522,52 +547,50 @@ void check_dem(const std::string& bytes, const std::string& path) {
     using namespace taverlin;
     const std::string what = "DEM";
     DemRunSettings settings;
+    settings.source_path = path;
+    settings.dest_path = fuzzing::scratch_folder().file("x.dtm");
+    settings.report_path = fuzzing::scratch_folder().file("x.HDR");
     settings.suppress_progress = true;
     if (bytes.size() % 2 == 0) {
         settings.output_z_unit = dtm::Unit::feet; // a factor other than 1 for meters
     }
+    // Some inputs are scanned in two halves at once, as large files are.
+    settings.split_from_bytes = bytes.size() % 8 < 4 ? 0 : UINT64_MAX;
+    // Half the inputs answer the /V question with feet, the fallback of the
+    // others: a DEM without a valid elevation code has its profiles read
+    // again after the scan.
+    settings.prompt_for_units = bytes.size() % 4 < 2;
+    testing_support::StringSink sink(DTM_BYTES_LIMIT);
+    testing_support::StringSink report;
+    testing_support::MemoryReporter console("ff");
+    if (!convert_dem(settings, {sink, report, console}).ok()) {
+        if (sink.committed()) {
+            differ(what + ": a failed conversion kept its DTM");
+        }
+        return;
+    }
     DemSource input;
     DemHeader dem;
     if (!open_dem(path, input, dem).ok()) {
-        return;
+        differ(what + ": converted, but its header cannot be read again");
     }
-    // Some inputs are scanned in two halves at once, as large files are.
-    input.split_from_bytes = bytes.size() % 8 < 4 ? 0 : UINT64_MAX;
-    // Half the inputs keep the cells as the scan reads them, half read the
-    // profiles again as a run with the /V question does.
-    std::optional<ProfileCells> kept;
-    const auto factor = elevation_factor_before_settling(settings, dem);
-    if (factor && bytes.size() % 4 < 2) {
-        kept.emplace(static_cast<double>(dem.z_resolution), *factor);
-    }
-    DemLimits limits;
-    DemExtent extent;
-    if (!scan_profiles(input, dem, nullptr, limits, kept ? &*kept : nullptr).ok() ||
-        !grid_extent(dem, limits, input.size, extent).ok() ||
-        static_cast<std::int64_t>(extent.column_count) * extent.row_count > LARGEST_GRID_CELLS) {
-        return;
-    }
-    settle_source_units(settings, dem);
-    dtm::DtmHeader header = assemble_dtm_header(extent, dem, build_dem_description(dem), settings);
-    const UnitFactors factors = apply_unit_factors(dem, header);
-    dtm::DtmWriter writer(header);
-    testing_support::StringSink sink;
-    if (writer.start(sink) != dtm::WriteStatus::ok) {
-        differ(what + ": writing into memory failed");
-    }
-    const DemResult converted = reformat_profiles(input, extent, dem, kept ? &*kept : nullptr,
-                                                  factors.elevation, nullptr, writer);
-    const DemCells source = dem_cells(bytes, dem, extent, factors.elevation);
-    if (converted.status != source.result.status || converted.profile != source.result.profile) {
-        differ(format_text("DEM: converted with status %d at profile %d, the bytes give %d at %d",
-                           static_cast<int>(converted.status), converted.profile,
+    // The grid as the DTM header gives it (X and Y are not scaled here).
+    dtm::DtmHeader header;
+    dtm::DtmFileFacts facts;
+    const auto span =
+        std::span(reinterpret_cast<const std::uint8_t*>(sink.bytes().data()), sink.bytes().size());
+    (void)dtm::check_dtm_header(span, sink.bytes().size(), header, facts);
+    const DemExtent extent{header.x_origin,  header.y_origin,     header.rotation, header.x_spacing,
+                           header.y_spacing, header.column_count, header.row_count};
+    // A valid elevation code is the DEM's unit, an invalid one feet.
+    const dtm::Unit source_unit =
+        dtm::unit_from_dem_code(dem.elevation_units).value_or(dtm::Unit::feet);
+    const DemCells source =
+        dem_cells(bytes, dem, extent,
+                  dtm::unit_factor(source_unit, settings.output_z_unit.value_or(source_unit)));
+    if (!source.result.ok()) {
+        differ(format_text("DEM: converted, but the bytes give status %d at profile %d",
                            static_cast<int>(source.result.status), source.result.profile));
-    }
-    if (!converted.ok()) {
-        return;
-    }
-    if (writer.finish() != dtm::WriteStatus::ok) {
-        differ(what + ": writing into memory failed");
     }
     // The elevation range is that of the cells of 1 and above.
     header.z_min = std::numeric_limits<double>::max();

@@ -1,12 +1,13 @@
 // Surfer grids on arbitrary bytes, through every layout of the descriptor
-// table in turn (detection runs too, on the same bytes): the header, the
-// size check against the file, allocation, the nodes and the DTM cells.
+// table in turn: the header, the size check against the file, allocation
+// and the nodes; then briskel's whole conversion into memory, detection
+// included.
 #include <cstddef>
 #include <cstdint>
 #include <string>
 
-#include "dtmfile/dtm_writer.hpp"
 #include "fuzz/fuzz_file.hpp"
+#include "grid_import/conversion.hpp"
 #include "grid_import/dtm_output.hpp"
 #include "grid_import/grid_data.hpp"
 #include "grid_import/grid_run_settings.hpp"
@@ -18,7 +19,6 @@ using namespace briskel;
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string source = fuzzing::scratch_folder().file("input.grd");
     fuzzing::write_input(source, data, size);
-    (void)detect_layout(source);
     GrdRunSettings settings;
     settings.src_z_units = dtm::Unit::meters; // a factor other than 1 on every node
     set_unit_factors(settings);
@@ -30,18 +30,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (open_grid(*layout, source, input, info) != GridStatus::ok) {
             continue;
         }
-        const dtm::DtmHeader header = fill_dtm_header(info, settings);
         GrdGrid grid;
-        if (!source_holds_grid(*layout, info, input) || !allocate_grid(info, grid) ||
-            layout->read_nodes(input, grid, NodeToCell{info.blank_value, settings.z_factor}) !=
-                GridStatus::ok) {
-            continue;
-        }
-        dtm::DtmWriter writer(header);
-        testing_support::StringSink sink;
-        if (writer.start(sink) == dtm::WriteStatus::ok) {
-            (void)write_dtm_cells(grid, writer);
-        }
+        (void)(source_holds_grid(*layout, info, input) && allocate_grid(info, grid) &&
+               layout->read_nodes(input, grid, NodeToCell{info.blank_value, settings.z_factor}) ==
+                   GridStatus::ok);
     }
+    settings.source_path = source;
+    settings.dest_path = fuzzing::scratch_folder().file("input.dtm");
+    settings.split_from_bytes = size % 2 == 0 ? 0 : UINT64_MAX;
+    testing_support::StringSink dtm;
+    testing_support::MemoryReporter console;
+    (void)convert_grid(settings, {dtm, console});
     return 0;
 }

@@ -3,10 +3,8 @@
 #include <cmath>
 #include <limits>
 
-#include "dem_import/dem_extent.hpp"
-#include "dem_import/dem_status.hpp"
-#include "dem_import/profile_cells.hpp"
-#include "dem_import/reformat.hpp"
+#include "dem_import/conversion.hpp"
+#include "dtmfile/dtm_reader.hpp"
 #include "dtmfile/dtm_writer.hpp"
 #include "dtmfile/units.hpp"
 #include "tests/support/dem_builder.hpp"
@@ -38,36 +36,33 @@ TEST(CellValue, EachTypeConvertsAsItsCellStoresIt) {
 
 namespace {
 
-// Runs the scan and the reformatting pass over the DEM (by default two
-// profiles in meters) and returns the cell bytes; `header` then holds the
-// range found. The cells come from the scan's kept cells or, with `read_twice`
-// (the /V question's way), from reading the profiles again.
-std::string reformat(double elevation_factor, DtmHeader& header, bool read_twice = false,
+// Converts the DEM (by default two profiles) through taverlin's own
+// sequence into memory, its elevations in feet or meters and the DTM's in
+// meters, and returns the cell bytes; `header` then holds the range found.
+// The cells come from the scan's kept cells or, with `read_twice`, from
+// reading the profiles again, as a DEM without an elevation code whose unit
+// the /V question asks for is read.
+std::string reformat(bool feet, DtmHeader& header, bool read_twice = false,
                      std::vector<TestProfile> profiles = {make_profile(0, 0, {5, -2, 0}),
                                                           make_profile(30, 60, {7})}) {
     TempDir dir;
     TestDem dem;
     dem.profiles = std::move(profiles);
+    dem.elevation_units = read_twice ? 0 : feet ? 1 : 2;
     write_file(dir.file("a.dem"), build_dem(dem));
-    DemSource source;
-    DemHeader dem_header;
-    DemLimits limits;
-    DemExtent extent;
-    EXPECT_TRUE(open_dem(dir.file("a.dem"), source, dem_header).ok());
-    ProfileCells kept(static_cast<double>(dem_header.z_resolution), elevation_factor);
-    EXPECT_TRUE(scan_profiles(source, dem_header, nullptr, limits, read_twice ? nullptr : &kept).ok());
-    EXPECT_TRUE(grid_extent(dem_header, limits, source.size, extent).ok());
-    header.data_type = DTM_INT16;
-    header.row_count = extent.row_count;
-    DtmWriter writer(header);
-    StringSink sink;
-    EXPECT_EQ(writer.start(sink), WriteStatus::ok);
-    EXPECT_TRUE(reformat_profiles(source, extent, dem_header, read_twice ? nullptr : &kept,
-                                  elevation_factor, nullptr, writer)
-                    .ok());
-    EXPECT_EQ(writer.finish(), WriteStatus::ok);
-    header = writer.header();
-    return sink.bytes().substr(DTM_DATA_OFFSET);
+    DemRunSettings settings;
+    settings.source_path = dir.file("a.dem");
+    settings.output_z_unit = Unit::meters;
+    settings.prompt_for_units = read_twice;
+    StringSink dtm;
+    StringSink report;
+    MemoryReporter console(feet ? "f" : "m");
+    EXPECT_TRUE(convert_dem(settings, {dtm, report, console}).ok()) << console.text();
+    const auto bytes = reinterpret_cast<const std::uint8_t*>(dtm.bytes().data());
+    DtmFileFacts facts;
+    EXPECT_EQ(check_dtm_header({bytes, dtm.bytes().size()}, dtm.bytes().size(), header, facts),
+              DtmReadStatus::ok);
+    return dtm.bytes().substr(DTM_DATA_OFFSET);
 }
 
 } // namespace
@@ -75,7 +70,7 @@ std::string reformat(double elevation_factor, DtmHeader& header, bool read_twice
 TEST(Reformat, EveryVoidStaysMinusOneWhateverTheFactorReadOnceOrTwice) {
     for (const bool read_twice : {false, true}) {
         DtmHeader header;
-        const std::string cells = reformat(FEET_TO_METERS, header, read_twice);
+        const std::string cells = reformat(true, header, read_twice);
         ASSERT_EQ(cells.size(), 2u * 3 * 2);
         // 5 ft is 1.524 m, 7 ft 2.1336 m; -2 is a void, 0 stays 0.
         EXPECT_EQ(cells, std::string("\x01\x00\xFF\xFF\x00\x00\xFF\xFF\xFF\xFF\x02\x00", 12));
@@ -86,7 +81,7 @@ TEST(Reformat, EveryVoidStaysMinusOneWhateverTheFactorReadOnceOrTwice) {
 
 TEST(Reformat, NoPositiveCellLeavesTheStartValuesAsTheRange) {
     DtmHeader header;
-    reformat(1.0, header, false, {make_profile(0, 0, {0, -5})});
+    reformat(false, header, false, {make_profile(0, 0, {0, -5})});
     EXPECT_EQ(header.z_min, std::numeric_limits<double>::max());
     EXPECT_EQ(header.z_max, 2.2250738585072014e-308);
 }
