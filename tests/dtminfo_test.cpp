@@ -246,6 +246,10 @@ TEST(Dtminfo, CommandLineFaultsShowTheUsageText) {
     EXPECT_TRUE(usage.out.starts_with("DTMINFO usage:\n   DTMINFO source [/Ipicture /Wpixels"));
     EXPECT_EQ(dtminfo(dir, {"/?"}).out, usage.out);
     EXPECT_EQ(dtminfo(dir, {"-h"}).out, usage.out);
+    // Asked for on their own, the usage text and the version are no fault.
+    const RunResult help = dtminfo(dir, {"--help"}), version = dtminfo(dir, {"--version"});
+    EXPECT_EQ(help.exit_status + version.exit_status, 0);
+    EXPECT_EQ(help.out + version.out, usage.out + "dtminfo " TERRAIN_PACKAGE_VERSION "\n");
 
     write_file(dir.file("a.dtm"), dtm_file<std::int16_t>(header(2.0f, DTM_INT16, 1, 1), {5}));
     RunResult run = dtminfo(dir, {"a.dtm", "/w0", "/W16385", "/w2.5", "/vx", "/i", "/k", "b"});
@@ -257,8 +261,10 @@ TEST(Dtminfo, CommandLineFaultsShowTheUsageText) {
                            error_line("Bad command line argument: /i") +
                            error_line("Bad command line argument: /k") +
                            error_line("Bad command line") + usage.out);
-    run = dtminfo(dir, {"missing.dtm"});
-    EXPECT_EQ(run.out, error_line("Source file not found: missing.dtm") + usage.out);
+    // A missing file is the run's error, also when its name starts as /H does.
+    run = dtminfo(dir, {"/home/nothere.dtm"});
+    EXPECT_EQ(run.exit_status, 1);
+    EXPECT_EQ(run.out, BANNER + error_line("Cannot open DTM file: /home/nothere.dtm"));
     run = dtminfo(dir, {"a.dtm", "/Ia.dtm"});
     EXPECT_EQ(run.out, error_line("Source file name and destination file name cannot be the same") +
                            usage.out);
@@ -419,16 +425,20 @@ TEST(Dtminfo, JsonKeepsNonFiniteNumbersAndFailuresReadable) {
     EXPECT_EQ(json["file_length"]["result"], "too_short");
     EXPECT_EQ(json["cells"], nullptr);
     EXPECT_EQ(json["picture"], nullptr);
-    // No header at all, and a command line fault: nothing to describe.
+    // No header at all, no file, and a command line fault: nothing to describe.
     write_file(dir.file("text.dtm"), "DSAA 2 2");
     run = dtminfo(dir, {"text.dtm", "/J"});
     EXPECT_EQ(run.exit_status, 1);
     EXPECT_EQ(nlohmann::json::parse(run.out)["header"], nullptr);
     run = dtminfo(dir, {"missing.dtm", "/J"});
     EXPECT_EQ(run.exit_status, 1);
+    EXPECT_EQ(run.err, error_line("Cannot open DTM file: missing.dtm"));
+    EXPECT_EQ(nlohmann::json::parse(run.out)["error"], "Cannot open DTM file: missing.dtm");
+    run = dtminfo(dir, {"text.dtm", "/J", "/k"});
+    EXPECT_EQ(run.exit_status, 1);
     EXPECT_EQ(run.out, "");
     EXPECT_TRUE(
-        run.err.starts_with(error_line("Source file not found: missing.dtm") + "DTMINFO usage:"));
+        run.err.starts_with(error_line("Bad command line argument: /k") + "DTMINFO usage:"));
 }
 
 TEST(Dtminfo, DegreesShadeGeographicGridsAndTheNoteSuggestsThem) {
