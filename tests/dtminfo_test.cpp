@@ -205,6 +205,25 @@ TEST(Dtminfo, FollowsEachWritersConventions) {
     run = dtminfo(dir, {"v.dtm", "-v-9999"});
     EXPECT_NE(run.out.find("Void value:         -9999 (from /V)\n"), std::string::npos);
     EXPECT_NE(run.out.find("Valid cells:        2\nVoid cells:         1\n"), std::string::npos);
+
+    // TAVERLIN's reference system 0: X and Y in arc-seconds, also in degrees.
+    h = header(2.0f, DTM_INT16, 3, 2);
+    h.coord_system = 0;
+    h.x_origin = -453480;
+    h.y_origin = 172920;
+    h.x_spacing = h.y_spacing = 120;
+    write_file(dir.file("geo.dtm"), dtm_file<std::int16_t>(h, {1, 2, 3, 4, 5, 6}));
+    run = dtminfo(dir, {"geo.dtm"});
+    EXPECT_NE(run.out.find("Y origin:           172920 arc-seconds"), std::string::npos);
+    EXPECT_NE(run.out.find("Y spacing:          120 arc-seconds\n"
+                           "Extent:             X -453480 to -453240, Y 172920 to 173040 "
+                           "arc-seconds (X -125.96666666666667 to -125.9, Y 48.03333333333333 to "
+                           "48.06666666666667 degrees)\n"),
+              std::string::npos);
+    const nlohmann::json json = nlohmann::json::parse(dtminfo(dir, {"geo.dtm", "/J"}).out);
+    EXPECT_EQ(json["json_version"], 2);
+    EXPECT_EQ(json["extent"]["x_last"]["unit"], "arc_seconds");
+    EXPECT_EQ(json["extent_degrees"]["y_last"]["value"], 48.06666666666667);
 }
 
 TEST(Dtminfo, FaultyFilesEndWithTheirErrorLine) {
