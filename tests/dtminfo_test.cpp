@@ -444,6 +444,11 @@ TEST(Dtminfo, JsonKeepsNonFiniteNumbersAndFailuresReadable) {
     EXPECT_EQ(json["file_length"]["result"], "too_short");
     EXPECT_EQ(json["cells"], nullptr);
     EXPECT_EQ(json["picture"], nullptr);
+    write_file(dir.file("long.dtm"), good + "xy");
+    json = nlohmann::json::parse(dtminfo(dir, {"long.dtm", "/J"}).out);
+    EXPECT_EQ(json["status"], "error");
+    EXPECT_EQ(json["file_length"]["result"], "too_long");
+    EXPECT_EQ(json["file_length"]["bytes"], 210);
     // No header at all, no file, and a command line fault: nothing to describe.
     write_file(dir.file("text.dtm"), "DSAA 2 2");
     run = dtminfo(dir, {"text.dtm", "/J"});
