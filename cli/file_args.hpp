@@ -10,8 +10,9 @@
 namespace cli {
 
 // What a program's command line asks for: a run, or the usage text (after
-// a fault, or /H or /?).
-enum class [[nodiscard]] CommandLine{run, show_usage};
+// a fault, or /H or /?); or, as its only request, the usage text or the
+// version (dtminfo's --help and --version), which are no fault.
+enum class [[nodiscard]] CommandLine{run, show_usage, show_help, show_version};
 
 // Longest name the tools accept; longer ones are refused, never cut.
 inline constexpr std::size_t MAX_PATH_LENGTH = 259;

@@ -17,13 +17,38 @@ using textscan::format_text;
 
 namespace {
 
+// The name of a unit code, none when it names no unit.
+const char* known_unit_word(int code) {
+    return dtm::unit_from_dtm_code(code) ? unit_word(code) : nullptr;
+}
+
 // A number's text followed by its unit, when the unit is known.
+std::string with_unit(const std::string& number, const char* unit) {
+    return unit != nullptr ? number + " " + unit : number;
+}
+
+std::string with_unit(double value, const char* unit) {
+    return with_unit(format_number(value), unit);
+}
+
 std::string with_unit(const std::string& number, int unit) {
-    return dtm::unit_from_dtm_code(unit) ? number + " " + unit_word(unit) : number;
+    return with_unit(number, known_unit_word(unit));
 }
 
 std::string with_unit(double value, int unit) {
     return with_unit(format_number(value), unit);
+}
+
+// X and Y's unit: arc-seconds by the writer's convention, else the header's.
+const char* xy_unit_word(const DtmHeader& header, const DtmConvention& convention) {
+    return spacing_in_arc_seconds(header, convention) ? "arc-seconds"
+                                                      : known_unit_word(header.xy_units);
+}
+
+std::string describe_extent(const GridExtent& extent, const char* unit) {
+    return format_text("X %s to %s, Y %s to %s", format_number(extent.x_first).c_str(),
+                       format_number(extent.x_last).c_str(), format_number(extent.y_first).c_str(),
+                       with_unit(extent.y_last, unit).c_str());
 }
 
 // TAVERLIN's range when no cell was above 0: the largest float64 and the
@@ -111,6 +136,18 @@ DtmConvention dtm_convention(const DtmHeader& header, std::optional<double> void
 bool spacing_in_arc_seconds(const DtmHeader& header, const DtmConvention& convention) {
     return header.coord_system == 0 && convention.writer != nullptr &&
            convention.writer->system_zero_is_geographic;
+}
+
+std::optional<GridExtent> extent_in_degrees(const DtmHeader& header,
+                                            const DtmConvention& convention) {
+    std::optional<GridExtent> extent = grid_extent(header);
+    if (!extent || !spacing_in_arc_seconds(header, convention)) {
+        return std::nullopt;
+    }
+    for (double* value : {&extent->x_first, &extent->x_last, &extent->y_first, &extent->y_last}) {
+        *value /= dtm::ARC_SECONDS_PER_DEGREE;
+    }
+    return extent;
 }
 
 bool looks_like_degrees(const DtmHeader& header, const DtmConvention& convention) {
@@ -315,6 +352,7 @@ std::string describe_header(const std::string& path, const DtmHeader& header,
                             DtmReadStatus status, bool degrees_option) {
     const int xy = header.xy_units;
     const int z = header.z_units;
+    const char* xy_unit = xy_unit_word(header, convention);
     std::string text;
     text += report_line("DTM file:", path);
     text += report_line("Signature:", signature_text(header));
@@ -329,17 +367,17 @@ std::string describe_header(const std::string& path, const DtmHeader& header,
                                              header.column_count, header.row_count,
                                              static_cast<unsigned long long>(facts.cell_count)));
     text += report_line("X origin:",
-                        with_unit(header.x_origin, xy) + " (X of column 0, the westernmost)");
+                        with_unit(header.x_origin, xy_unit) + " (X of column 0, the westernmost)");
     text += report_line("Y origin:",
-                        with_unit(header.y_origin, xy) + " (Y of row 0, the southernmost)");
-    text += report_line("X spacing:", with_unit(header.x_spacing, xy));
-    text += report_line("Y spacing:", with_unit(header.y_spacing, xy));
+                        with_unit(header.y_origin, xy_unit) + " (Y of row 0, the southernmost)");
+    text += report_line("X spacing:", with_unit(header.x_spacing, xy_unit));
+    text += report_line("Y spacing:", with_unit(header.y_spacing, xy_unit));
     if (const std::optional<GridExtent> extent = grid_extent(header)) {
-        text += report_line("Extent:", format_text("X %s to %s, Y %s to %s",
-                                                   format_number(extent->x_first).c_str(),
-                                                   format_number(extent->x_last).c_str(),
-                                                   format_number(extent->y_first).c_str(),
-                                                   with_unit(extent->y_last, xy).c_str()));
+        std::string line = describe_extent(*extent, xy_unit);
+        if (const std::optional<GridExtent> degrees = extent_in_degrees(header, convention)) {
+            line += " (" + describe_extent(*degrees, "degrees") + ")";
+        }
+        text += report_line("Extent:", line);
     }
     text += report_line("Elevation range:", describe_header_range(header));
     text += report_line("Rotation:", format_number(header.rotation));

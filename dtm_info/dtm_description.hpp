@@ -74,6 +74,11 @@ struct GridExtent {
 };
 std::optional<GridExtent> grid_extent(const dtm::DtmHeader& header);
 
+// The same in degrees when X and Y are arc-seconds (spacing_in_arc_seconds);
+// none otherwise.
+std::optional<GridExtent> extent_in_degrees(const dtm::DtmHeader& header,
+                                            const DtmConvention& convention);
+
 // The file's length against the length the header's counts call for.
 struct LengthCheck {
     enum class Result { complete, too_short, too_long };

@@ -81,6 +81,12 @@ bool apply_option(const std::string& word, InfoSettings& settings) {
     }
 }
 
+// The words that ask for the usage text in place of the DTM file; any other
+// first word is the file, whatever it starts with.
+bool is_help_word(const std::string& word) {
+    return word == "/?" || word == "/H" || word == "/h" || word == "-?" || word == "-h";
+}
+
 bool is_json_option(const std::string& word) {
     return cli::is_option_word(word) &&
            (cli::option_letter(word) == 'J' || cli::option_letter(word) == 'j');
@@ -90,20 +96,25 @@ bool is_json_option(const std::string& word) {
 
 cli::CommandLine parse_command_line(const std::vector<std::string>& arguments,
                                     InfoSettings& settings) {
+    if (!arguments.empty() && arguments[0] == "--help") {
+        return cli::CommandLine::show_help;
+    }
+    if (!arguments.empty() && arguments[0] == "--version") {
+        return cli::CommandLine::show_version;
+    }
     // Standard output is the JSON object's alone, so /J sends every report,
     // the usage text too, to standard error before any is made.
-    const bool source_given = !arguments.empty() && !(cli::is_option_word(arguments[0]) &&
-                                                      !platform::path_exists(arguments[0]));
+    const bool source_given = !arguments.empty() && !is_help_word(arguments[0]);
     for (std::size_t i = source_given ? 1 : 0; i < arguments.size(); ++i) {
         if (is_json_option(arguments[i])) {
             settings.json = true;
             cli::messages_to_stderr = true;
         }
     }
-    // The first word is the DTM file, unless it is an option word that
-    // names no file (an absolute path also starts with '/'). Options alone
-    // (/? or /H among them) ask for the usage text; each is still examined
-    // so that its fault is reported.
+    // The first word is the DTM file (an absolute path also starts with
+    // '/'), unless it is a help word or there is none: then the usage text
+    // is asked for, and each option word is still examined so that its
+    // fault is reported.
     if (!source_given) {
         for (const std::string& word : arguments) {
             if (cli::is_option_word(word)) {
@@ -113,14 +124,12 @@ cli::CommandLine parse_command_line(const std::vector<std::string>& arguments,
         return cli::CommandLine::show_usage;
     }
     bool usable = true;
+    // A file that cannot be opened is the run's error, not the command line's.
     settings.source_path = cli::clean_file_argument(arguments[0]);
     if (!cli::check_path_length(settings.source_path)) {
         usable = false;
     } else {
         settings.source_path = platform::resolve_path(settings.source_path);
-        if (!cli::check_source_file(settings.source_path)) {
-            usable = false;
-        }
     }
     for (std::size_t i = 1; i < arguments.size(); ++i) {
         if (!cli::is_option_word(arguments[i])) {
@@ -143,6 +152,7 @@ cli::CommandLine parse_command_line(const std::vector<std::string>& arguments,
 void print_usage() {
     std::fputs("DTMINFO usage:\n"
                "   DTMINFO source [/Ipicture /Wpixels /Vvalue /G /J /Q /H]\n"
+               "   DTMINFO --help | --version\n"
                "   source    name of VORDA DTM data file to describe\n"
                "   /Ipicture write a PNG picture of the grid, north up, to file picture\n"
                "   /Wpixels  picture at most pixels wide and high (default: one pixel\n"
@@ -158,9 +168,10 @@ void print_usage() {
                "             rotation, x_spacing, y_spacing, column_count, row_count,\n"
                "             xy_units, z_units, cell_type, coordinate_system,\n"
                "             coordinate_zone), elevation_range_recorded, void_value,\n"
-               "             cell_count, extent, file_length, reserved_bytes_zero,\n"
-               "             xy_look_like_degrees, cells (valid, void, not_finite, minimum,\n"
-               "             maximum, mean), header_range, picture; null where not known.\n"
+               "             cell_count, extent, extent_degrees, file_length,\n"
+               "             reserved_bytes_zero, xy_look_like_degrees, cells (valid,\n"
+               "             void, not_finite, minimum, maximum, mean), header_range,\n"
+               "             picture; null where not known.\n"
                "             A number with a unit is {\"value\", \"unit\"}; NaN and\n"
                "             infinity are a null value with a \"note\". See dtminfo(1)\n"
                "   /Q        print nothing but errors\n"

@@ -11,7 +11,8 @@ namespace dtminfo {
 
 // Fills the settings from the arguments after the program name, reporting
 // every fault in argument order. /J is taken first, wherever it stands: it
-// sends those reports to standard error.
+// sends those reports to standard error. A first word --help or --version
+// asks for that alone.
 cli::CommandLine parse_command_line(const std::vector<std::string>& arguments,
                                     InfoSettings& settings);
 

@@ -11,7 +11,7 @@ namespace {
 
 using Json = nlohmann::ordered_json;
 
-constexpr int JSON_VERSION = 1;
+constexpr int JSON_VERSION = 2;
 
 // A unit's name, or null when the code names none.
 Json unit_of(int code) {
@@ -30,13 +30,19 @@ Json quantity(double value, const Json& unit) {
     return object;
 }
 
+// X and Y's unit: arc-seconds by the writer's convention, else the header's.
+Json xy_unit_of(const dtm::DtmHeader& header, const DtmConvention& convention) {
+    return spacing_in_arc_seconds(header, convention) ? Json("arc_seconds")
+                                                      : unit_of(header.xy_units);
+}
+
 Json coded(int code, const char* name) {
     return {{"code", code}, {"name", name}};
 }
 
 Json header_object(const dtm::DtmHeader& header, const dtm::DtmFileFacts& facts,
                    const DtmConvention& convention) {
-    const Json xy = unit_of(header.xy_units);
+    const Json xy = xy_unit_of(header, convention);
     const Json z = unit_of(header.z_units);
     Json version = quantity(header.version, nullptr);
     version.erase("unit");
@@ -72,12 +78,10 @@ Json void_object(const dtm::DtmHeader& header, const DtmConvention& convention) 
     return object;
 }
 
-Json extent_object(const dtm::DtmHeader& header) {
-    const std::optional<GridExtent> extent = grid_extent(header);
+Json extent_object(const std::optional<GridExtent>& extent, const Json& xy) {
     if (!extent) {
         return nullptr;
     }
-    const Json xy = unit_of(header.xy_units);
     return {{"x_first", quantity(extent->x_first, xy)},
             {"x_last", quantity(extent->x_last, xy)},
             {"y_first", quantity(extent->y_first, xy)},
@@ -150,7 +154,10 @@ std::string json_description(const RunDescription& run) {
         {"elevation_range_recorded", known ? Json(elevation_range_recorded(header)) : nothing},
         {"void_value", known ? void_object(header, run.convention) : nothing},
         {"cell_count", known ? Json(run.facts.cell_count) : nothing},
-        {"extent", known ? extent_object(header) : nothing},
+        {"extent",
+         known ? extent_object(grid_extent(header), xy_unit_of(header, run.convention)) : nothing},
+        {"extent_degrees",
+         known ? extent_object(extent_in_degrees(header, run.convention), "degrees") : nothing},
         {"file_length", known ? length_object(run) : nothing},
         {"reserved_bytes_zero", known ? Json(run.facts.reserved_zero) : nothing},
         {"xy_look_like_degrees",

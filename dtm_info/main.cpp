@@ -1,5 +1,6 @@
 // dtminfo: describes a DTM file in words or as JSON, checks it, sums up its
 // cells and draws a picture of the terrain.
+#include <cstdio>
 #include <optional>
 #include <string>
 #include <vector>
@@ -149,10 +150,20 @@ int main(int argc, char** argv) {
         platform::prepare_console();
         platform::clean_up_on_interruption();
         dtminfo::InfoSettings settings;
-        if (dtminfo::parse_command_line(std::vector<std::string>(argv + 1, argv + argc),
-                                        settings) != cli::CommandLine::run) {
+        switch (dtminfo::parse_command_line(std::vector<std::string>(argv + 1, argv + argc),
+                                            settings)) {
+        case cli::CommandLine::run:
+            break;
+        case cli::CommandLine::show_usage:
             dtminfo::print_usage();
             return 1;
+        case cli::CommandLine::show_help:
+            dtminfo::print_usage();
+            return 0;
+        case cli::CommandLine::show_version:
+            std::fputs("dtminfo " TERRAIN_PACKAGE_VERSION "\n", stdout);
+            platform::flush_console();
+            return 0;
         }
         return dtminfo::InfoRun(settings).run();
     } catch (const std::bad_alloc&) {

@@ -13,6 +13,7 @@
 #include "gdal_driver/dataset.hpp"
 #include "gdal_driver/spatial_reference.hpp"
 #include "gdal_driver/vsi_output.hpp"
+#include "gdal_driver/write_losses.hpp"
 
 namespace vordadtm {
 
@@ -30,14 +31,23 @@ const char CREATION_OPTIONS[] =
     "  </Option>"
     "  <Option name='COORD_SYSTEM' type='string' description='Reference system: UTM, SP "
     "(State Plane), GEOGRAPHIC, NONE or a number (default from the spatial reference)'/>"
-    "  <Option name='ZONE' type='int' description='Zone of the reference system (default "
-    "the UTM zone of the spatial reference, negative south)'/>"
+    "  <Option name='ZONE' type='int' description='Zone of the reference system: UTM 1 to 60, "
+    "negative south, or a State Plane code (default the UTM zone of the spatial reference)'/>"
     "</CreationOptionList>";
 
 namespace {
 
 // Values read from the source at a time, in bands of whole columns.
 constexpr std::size_t READ_CELLS = std::size_t{1} << 23;
+
+constexpr char CANCELLED[] = "The copy was cancelled, and no DTM file was written.";
+
+void report_cannot_write(const char* path) {
+    CPLError(CE_Failure, CPLE_FileIO,
+             "The DTM file %s cannot be written, and no part of it is kept; check the free "
+             "space of its folder.",
+             path);
+}
 
 bool fail(const char* message) {
     CPLError(CE_Failure, CPLE_NotSupported, "%s", message);
@@ -77,27 +87,32 @@ std::optional<dtm::Unit> unit_from_text(const std::string& text) {
 }
 
 // The header for the source, or false after reporting why there is none.
-bool header_for(GDALDataset& source, char** options, dtm::DtmHeader& header) {
+bool header_for(GDALDataset& source, char** options, const std::string& description,
+                dtm::DtmHeader& header) {
     GDALRasterBand& band = *source.GetRasterBand(1);
     double transform[6] = {0.0, 1.0, 0.0, 0.0, 0.0, -1.0};
     if (source.GetGeoTransform(transform) != CE_None) {
         CPLError(CE_Warning, CPLE_AppDefined,
-                 "The source has no geotransform: X and Y are its column and line numbers");
+                 "The source has no geotransform, so X and Y in the DTM file are its column and "
+                 "line numbers; give it one (gdal_translate -a_ullr) to place the file.");
         transform[5] = -1.0;
     }
     if (transform[2] != 0.0 || transform[4] != 0.0) {
-        return fail("The source is rotated or sheared: DTM files are north up (gdalwarp it "
-                    "north up first)");
+        return fail("The source is rotated or sheared, and DTM files are north up; warp it "
+                    "north up first (gdalwarp).");
     }
     if (!(transform[1] > 0.0) || !(transform[5] < 0.0)) {
-        return fail("The source is not north up with columns running east: DTM files are");
+        return fail("The source does not run north up with its columns east, as DTM files do; "
+                    "warp it north up first (gdalwarp).");
     }
 
     std::int16_t cell_type = default_cell_type(band.GetRasterDataType());
     if (const char* text = CSLFetchNameValue(options, "CELL_TYPE")) {
         const std::optional<std::int16_t> chosen = cell_type_from_text(text);
         if (!chosen) {
-            return fail("CELL_TYPE: INT16, INT32, FLOAT32 or FLOAT64 expected");
+            return fail(CPLSPrintf("CELL_TYPE=%s is no cell type; give INT16, INT32, FLOAT32 or "
+                                   "FLOAT64.",
+                                   text));
         }
         cell_type = *chosen;
     }
@@ -111,15 +126,18 @@ bool header_for(GDALDataset& source, char** options, dtm::DtmHeader& header) {
     if (const char* text = CSLFetchNameValue(options, "COORD_SYSTEM")) {
         request.coord_system = coord_system_from_text(text);
         if (!request.coord_system) {
-            return fail("COORD_SYSTEM: UTM, SP, GEOGRAPHIC, NONE or a number expected");
+            return fail(CPLSPrintf("COORD_SYSTEM=%s is no reference system; give UTM, SP, "
+                                   "GEOGRAPHIC, NONE or a number from -32768 to 32767.",
+                                   text));
         }
     }
     if (const char* text = CSLFetchNameValue(options, "ZONE")) {
-        const int zone = atoi(text);
-        if (CPLGetValueType(text) != CPL_VALUE_INTEGER || zone < INT16_MIN || zone > INT16_MAX) {
-            return fail("ZONE: a whole number expected");
+        request.coord_zone = zone_from_text(text);
+        if (!request.coord_zone) {
+            const bool whole = CPLGetValueType(text) == CPL_VALUE_INTEGER;
+            return fail(CPLSPrintf("ZONE=%s is %s; give a zone that exists: %s.", text,
+                                   whole ? "out of range" : "no whole number", ZONES_THAT_EXIST));
         }
-        request.coord_zone = static_cast<std::int16_t>(zone);
     }
     std::string error;
     std::string warning;
@@ -135,15 +153,15 @@ bool header_for(GDALDataset& source, char** options, dtm::DtmHeader& header) {
     if (const char* text = CSLFetchNameValue(options, "Z_UNITS")) {
         z_unit = EQUAL(text, "METERS") || EQUAL(text, "FEET") ? unit_from_text(text) : std::nullopt;
         if (!z_unit) {
-            return fail("Z_UNITS: METERS or FEET expected");
+            return fail(
+                CPLSPrintf("Z_UNITS=%s is no unit of elevations; give METERS or FEET.", text));
         }
     }
 
     const double factor = placement->arc_seconds ? dtm::ARC_SECONDS_PER_DEGREE : 1.0;
     const int rows = source.GetRasterYSize();
     dtm::set_dtm_signature(header);
-    dtm::set_dtm_description(header, CSLFetchNameValueDef(options, "DESCRIPTION",
-                                                          CPLGetFilename(source.GetDescription())));
+    dtm::set_dtm_description(header, description);
     header.version = convention.version;
     header.x_origin = (transform[0] + transform[1] / 2) * factor;
     header.y_origin = (transform[3] + transform[5] * (rows - 0.5)) * factor;
@@ -161,8 +179,8 @@ bool header_for(GDALDataset& source, char** options, dtm::DtmHeader& header) {
 
 // The cells, column by column from the south, into the writer; false after
 // reporting a failure or a cancellation.
-bool write_cells(GDALRasterBand& band, VsiDtmFileWriter& writer, const char* path,
-                 GDALProgressFunc progress, void* progress_data) {
+bool write_cells(GDALRasterBand& band, VsiDtmFileWriter& writer, WriteLosses& losses,
+                 const char* path, GDALProgressFunc progress, void* progress_data) {
     const dtm::DtmHeader& header = writer.header();
     const dtm::WriterConvention& convention = dtm::convention_of(
         header.version == dtm::convention_of(dtm::Writer::taverlin).version ? dtm::Writer::taverlin
@@ -177,7 +195,8 @@ bool write_cells(GDALRasterBand& band, VsiDtmFileWriter& writer, const char* pat
     try {
         values.resize(width * rows);
     } catch (const std::bad_alloc&) {
-        CPLError(CE_Failure, CPLE_OutOfMemory, "No memory for a column of %zu cells", rows);
+        CPLError(CE_Failure, CPLE_OutOfMemory,
+                 "There is no memory for a column of %zu cells; free some and copy again.", rows);
         return false;
     }
     for (std::size_t c0 = 0; c0 < columns; c0 += width) {
@@ -191,16 +210,21 @@ bool write_cells(GDALRasterBand& band, VsiDtmFileWriter& writer, const char* pat
             for (std::size_t line = rows; line-- > 0;) {
                 const double x = values[line * count + k];
                 const bool is_void = std::isnan(x) || (has_nodata && x == nodata);
-                range.add(writer.put(is_void ? convention.void_value : x));
+                if (is_void) {
+                    range.add(writer.put(convention.void_value));
+                } else {
+                    const double stored = writer.put(x);
+                    range.add(stored);
+                    losses.add(x, stored);
+                }
             }
             if (writer.failed()) {
-                CPLError(CE_Failure, CPLE_FileIO, "%s",
-                         dtm::write_message(dtm::WriteStatus::cannot_write, path).c_str());
+                report_cannot_write(path);
                 return false;
             }
             const double done = static_cast<double>(c0 + k + 1) / static_cast<double>(columns);
             if (!progress(done, nullptr, progress_data)) {
-                CPLError(CE_Failure, CPLE_UserInterrupt, "DTM file not written: cancelled");
+                CPLError(CE_Failure, CPLE_UserInterrupt, "%s", CANCELLED);
                 return false;
             }
         }
@@ -218,32 +242,38 @@ GDALDataset* create_copy(const char* path, GDALDataset* source, int /*strict*/, 
     }
     if (source->GetRasterCount() != 1) {
         CPLError(CE_Failure, CPLE_NotSupported,
-                 "A DTM file holds one band; the source has %d (choose one with -b)",
+                 "A DTM file holds one band and the source has %d; choose one with -b.",
                  source->GetRasterCount());
         return nullptr;
     }
+    const std::string description =
+        CSLFetchNameValueDef(options, "DESCRIPTION", CPLGetFilename(source->GetDescription()));
     dtm::DtmHeader header;
-    if (!header_for(*source, options, header)) {
+    if (!header_for(*source, options, description, header)) {
         return nullptr;
     }
+    WriteLosses losses(header);
+    losses.add_description(description);
     if (!progress(0.0, nullptr, progress_data)) {
-        CPLError(CE_Failure, CPLE_UserInterrupt, "DTM file not written: cancelled");
+        CPLError(CE_Failure, CPLE_UserInterrupt, "%s", CANCELLED);
         return nullptr;
     }
     VsiDtmFileWriter writer(header);
     if (writer.create(path) != dtm::WriteStatus::ok) {
-        CPLError(CE_Failure, CPLE_OpenFailed, "%s",
-                 dtm::write_message(dtm::WriteStatus::cannot_create, path).c_str());
+        CPLError(CE_Failure, CPLE_OpenFailed,
+                 "The DTM file %s cannot be created; check that its folder exists and may be "
+                 "written.",
+                 path);
         return nullptr;
     }
-    if (!write_cells(*source->GetRasterBand(1), writer, path, progress, progress_data)) {
+    if (!write_cells(*source->GetRasterBand(1), writer, losses, path, progress, progress_data)) {
         return nullptr; // the writer removes the file
     }
     if (writer.commit() != dtm::WriteStatus::ok) {
-        CPLError(CE_Failure, CPLE_FileIO, "%s",
-                 dtm::write_message(dtm::WriteStatus::cannot_write, path).c_str());
+        report_cannot_write(path);
         return nullptr;
     }
+    losses.warn();
     GDALOpenInfo info(path, GA_ReadOnly);
     return Dataset::open(&info);
 }

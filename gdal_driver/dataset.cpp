@@ -94,14 +94,15 @@ GDALDataset* Dataset::open(GDALOpenInfo* info) {
     }
     if (info->eAccess == GA_Update) {
         CPLError(CE_Failure, CPLE_NotSupported,
-                 "DTM files are opened for reading only; write them with CreateCopy: %s",
+                 "The DTM file %s cannot be opened for update, as DTM files are read only; "
+                 "write a new one with CreateCopy (gdal_translate).",
                  info->pszFilename);
         return nullptr;
     }
     const char* datum_option = CSLFetchNameValueDef(info->papszOpenOptions, "DATUM", "WGS84");
     const std::optional<Datum> datum = datum_from_name(datum_option);
     if (!datum) {
-        CPLError(CE_Failure, CPLE_IllegalArg, "DATUM=%s: WGS84, NAD83 or NAD27 expected",
+        CPLError(CE_Failure, CPLE_IllegalArg, "DATUM=%s is no datum; give WGS84, NAD83 or NAD27.",
                  datum_option);
         return nullptr;
     }
@@ -132,14 +133,16 @@ GDALDataset* Dataset::open(GDALOpenInfo* info) {
         return nullptr;
     }
     if (facts.cell_count == 0) {
-        CPLError(CE_Failure, CPLE_OpenFailed, "DTM file holds no cells (%d columns, %d rows): %s",
-                 header.column_count, header.row_count, info->pszFilename);
+        CPLError(CE_Failure, CPLE_OpenFailed,
+                 "The DTM file %s holds no cells (%d columns, %d rows), so it is no raster; "
+                 "write it again from its source.",
+                 info->pszFilename, header.column_count, header.row_count);
         return nullptr;
     }
     std::optional<double> nodata;
     const char* nodata_option = CSLFetchNameValue(info->papszOpenOptions, "NODATA");
     if (!nodata_of(header, nodata_option, nodata)) {
-        CPLError(CE_Failure, CPLE_IllegalArg, "NODATA=%s: a number or NONE expected",
+        CPLError(CE_Failure, CPLE_IllegalArg, "NODATA=%s is no number; give a number or NONE.",
                  nodata_option);
         return nullptr;
     }
@@ -150,8 +153,10 @@ GDALDataset* Dataset::open(GDALOpenInfo* info) {
     std::string problem;
     dataset->srs_ = spatial_reference_of(header, *datum, problem);
     if (!problem.empty()) {
-        CPLError(CE_Warning, CPLE_AppDefined, "DTM file without spatial reference (%s): %s",
-                 problem.c_str(), info->pszFilename);
+        CPLError(CE_Warning, CPLE_AppDefined,
+                 "The DTM file %s is read without a spatial reference because %s; assign one "
+                 "with -a_srs (gdal_translate or gdal_edit.py).",
+                 info->pszFilename, problem.c_str());
     }
     dataset->SetMetadataItem(GDALMD_AREA_OR_POINT, GDALMD_AOP_POINT);
     dataset->SetMetadataItem("DTM_DESCRIPTION", description_of(header).c_str());

@@ -52,13 +52,16 @@ CPLErr RasterBand::IReadBlock(int column, int /*block_row*/, void* image) {
         bytes_.resize(rows * cell_size);
         cells_.resize(rows);
     } catch (const std::bad_alloc&) {
-        CPLError(CE_Failure, CPLE_OutOfMemory, "No memory for a column of %zu cells", rows);
+        CPLError(CE_Failure, CPLE_OutOfMemory,
+                 "There is no memory for a column of %zu cells; free some and read again.", rows);
         return CE_Failure;
     }
     if (VSIFSeekL(dataset->file_, offset, SEEK_SET) != 0 ||
         VSIFReadL(bytes_.data(), 1, bytes_.size(), dataset->file_) != bytes_.size()) {
-        CPLError(CE_Failure, CPLE_FileIO, "Cannot read column %d of DTM file: %s", column,
-                 dataset->GetDescription());
+        CPLError(CE_Failure, CPLE_FileIO,
+                 "Column %d of the DTM file %s cannot be read; check that the file is still "
+                 "whole (dtminfo).",
+                 column, dataset->GetDescription());
         return CE_Failure;
     }
     dtm::decode_cells(header.data_type, bytes_.data(), rows, cells_.data());

@@ -41,10 +41,15 @@ int utm_epsg(Datum datum, int zone, bool north) {
     return 0;
 }
 
+// A UTM zone code: the zone, negative in the south.
+bool is_utm_zone(int zone_code) {
+    return zone_code != 0 && std::abs(zone_code) <= UTM_ZONES;
+}
+
 bool make_utm(OGRSpatialReference& srs, Datum datum, int zone_code) {
     const int zone = std::abs(zone_code);
     const bool north = zone_code > 0;
-    if (zone < 1 || zone > UTM_ZONES) {
+    if (!is_utm_zone(zone_code)) {
         return false;
     }
     const int epsg = utm_epsg(datum, zone, north);
@@ -117,18 +122,19 @@ OGRSpatialReference spatial_reference_of(const dtm::DtmHeader& header, Datum dat
         made = srs.SetStatePlane(header.coord_zone, datum != Datum::nad27) == OGRERR_NONE;
         break;
     default:
-        problem = CPLSPrintf("unknown reference system %d", header.coord_system);
+        problem =
+            CPLSPrintf("its reference system %d is none the driver knows", header.coord_system);
         return OGRSpatialReference();
     }
     if (!made) {
-        problem =
-            CPLSPrintf("no %s zone %d", header.coord_system == SYSTEM_UTM ? "UTM" : "State Plane",
-                       header.coord_zone);
+        problem = CPLSPrintf("there is no %s zone %d",
+                             header.coord_system == SYSTEM_UTM ? "UTM" : "State Plane",
+                             header.coord_zone);
         return OGRSpatialReference();
     }
     if (feet &&
         srs.SetLinearUnitsAndUpdateParameters(SRS_UL_FOOT, dtm::FEET_TO_METERS) != OGRERR_NONE) {
-        problem = "the foot cannot be set as the linear unit";
+        problem = "the foot cannot be made the linear unit of its reference system";
         return OGRSpatialReference();
     }
     srs.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
@@ -148,6 +154,10 @@ std::optional<std::int16_t> coord_system_from_text(const std::string& text) {
     return int16_from_text(text);
 }
 
+std::optional<std::int16_t> zone_from_text(const std::string& text) {
+    return int16_from_text(text);
+}
+
 std::optional<Placement> placement_for(const PlacementRequest& request, std::string& error,
                                        std::string& warning) {
     Placement placement;
@@ -157,7 +167,8 @@ std::optional<Placement> placement_for(const PlacementRequest& request, std::str
         const std::optional<dtm::Unit> unit = unit_of(*srs);
         if (!unit && !request.coord_system) {
             error = CPLSPrintf("The linear unit of the spatial reference (%.10g m) is neither the "
-                               "metre nor the foot (0.3048 m); reproject, or give COORD_SYSTEM",
+                               "metre nor the foot (0.3048 m); reproject the source (gdalwarp "
+                               "-t_srs), or give COORD_SYSTEM.",
                                srs->GetLinearUnits());
             return std::nullopt;
         }
@@ -174,24 +185,28 @@ std::optional<Placement> placement_for(const PlacementRequest& request, std::str
             if (request.system_zero_is_geographic) {
                 error = "Only UTM projections are recorded, and reference system 0 means "
                         "geographic in files with integer cells; give COORD_SYSTEM and ZONE, "
-                        "or CELL_TYPE=FLOAT32";
+                        "or CELL_TYPE=FLOAT32.";
                 return std::nullopt;
             }
-            warning = "The projection is not UTM: the file records no reference system";
+            warning = "The projection is not UTM, so the DTM file records no reference system; "
+                      "give COORD_SYSTEM and ZONE to record one.";
         }
     } else if (srs != nullptr && srs->IsGeographic()) {
         if (!request.system_zero_is_geographic && !request.coord_system) {
-            error = "Geographic coordinates are kept only in files with integer cells "
-                    "(CELL_TYPE=INT16 or INT32); reproject, or give COORD_SYSTEM";
+            error = "Geographic coordinates are kept only in files with integer cells; give "
+                    "CELL_TYPE=INT16 or INT32, reproject the source (gdalwarp -t_srs), or give "
+                    "COORD_SYSTEM.";
             return std::nullopt;
         }
         placement.arc_seconds = request.system_zero_is_geographic;
     } else if (srs != nullptr) {
-        error = "The spatial reference is neither projected nor geographic";
+        error = "The spatial reference is neither projected nor geographic; reproject the "
+                "source (gdalwarp -t_srs) first.";
         return std::nullopt;
     } else if (request.system_zero_is_geographic && !request.coord_system) {
-        warning = "No spatial reference: reference system 0 in a file with integer cells is "
-                  "read as geographic (arc-seconds)";
+        warning = "The source has no spatial reference, and reference system 0 in a file with "
+                  "integer cells is read as geographic (arc-seconds); give COORD_SYSTEM (and "
+                  "ZONE) when X and Y are projected.";
     }
     if (request.coord_system) {
         placement.coord_system = *request.coord_system;
@@ -203,6 +218,12 @@ std::optional<Placement> placement_for(const PlacementRequest& request, std::str
     }
     if (request.coord_zone) {
         placement.coord_zone = *request.coord_zone;
+    }
+    if (placement.coord_system == SYSTEM_UTM && !is_utm_zone(placement.coord_zone)) {
+        error = CPLSPrintf("There is no UTM zone %d; give a ZONE from 1 to 60 (negative in the "
+                           "south).",
+                           placement.coord_zone);
+        return std::nullopt;
     }
     return placement;
 }

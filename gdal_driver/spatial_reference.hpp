@@ -29,13 +29,20 @@ bool holds_arc_seconds(const dtm::DtmHeader& header);
 // The spatial reference the header gives: UTM, State Plane (on NAD27 when
 // that is the datum, NAD83 otherwise), geographic, in feet when xy_units is
 // 0; empty when it gives none. `problem` tells why a system the header
-// names could not be made (a zone out of range).
+// names could not be made (a zone out of range), as a clause.
 OGRSpatialReference spatial_reference_of(const dtm::DtmHeader& header, Datum datum,
                                          std::string& problem);
 
 // A coord_system value by name (UTM, SP or STATE_PLANE, GEOGRAPHIC or NONE)
 // or number.
 std::optional<std::int16_t> coord_system_from_text(const std::string& text);
+
+// A coord_zone value: a whole number that fits the field.
+std::optional<std::int16_t> zone_from_text(const std::string& text);
+
+// The zones there are, for a message that asks for one.
+inline constexpr char ZONES_THAT_EXIST[] =
+    "UTM zones are 1 to 60 (negative in the south), State Plane zones their codes (such as 3601)";
 
 // What a writer stores for a raster's coordinates.
 struct Placement {

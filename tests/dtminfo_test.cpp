@@ -205,6 +205,25 @@ TEST(Dtminfo, FollowsEachWritersConventions) {
     run = dtminfo(dir, {"v.dtm", "-v-9999"});
     EXPECT_NE(run.out.find("Void value:         -9999 (from /V)\n"), std::string::npos);
     EXPECT_NE(run.out.find("Valid cells:        2\nVoid cells:         1\n"), std::string::npos);
+
+    // TAVERLIN's reference system 0: X and Y in arc-seconds, also in degrees.
+    h = header(2.0f, DTM_INT16, 3, 2);
+    h.coord_system = 0;
+    h.x_origin = -453480;
+    h.y_origin = 172920;
+    h.x_spacing = h.y_spacing = 120;
+    write_file(dir.file("geo.dtm"), dtm_file<std::int16_t>(h, {1, 2, 3, 4, 5, 6}));
+    run = dtminfo(dir, {"geo.dtm"});
+    EXPECT_NE(run.out.find("Y origin:           172920 arc-seconds"), std::string::npos);
+    EXPECT_NE(run.out.find("Y spacing:          120 arc-seconds\n"
+                           "Extent:             X -453480 to -453240, Y 172920 to 173040 "
+                           "arc-seconds (X -125.96666666666667 to -125.9, Y 48.03333333333333 to "
+                           "48.06666666666667 degrees)\n"),
+              std::string::npos);
+    const nlohmann::json json = nlohmann::json::parse(dtminfo(dir, {"geo.dtm", "/J"}).out);
+    EXPECT_EQ(json["json_version"], 2);
+    EXPECT_EQ(json["extent"]["x_last"]["unit"], "arc_seconds");
+    EXPECT_EQ(json["extent_degrees"]["y_last"]["value"], 48.06666666666667);
 }
 
 TEST(Dtminfo, FaultyFilesEndWithTheirErrorLine) {
@@ -246,6 +265,10 @@ TEST(Dtminfo, CommandLineFaultsShowTheUsageText) {
     EXPECT_TRUE(usage.out.starts_with("DTMINFO usage:\n   DTMINFO source [/Ipicture /Wpixels"));
     EXPECT_EQ(dtminfo(dir, {"/?"}).out, usage.out);
     EXPECT_EQ(dtminfo(dir, {"-h"}).out, usage.out);
+    // Asked for on their own, the usage text and the version are no fault.
+    const RunResult help = dtminfo(dir, {"--help"}), version = dtminfo(dir, {"--version"});
+    EXPECT_EQ(help.exit_status + version.exit_status, 0);
+    EXPECT_EQ(help.out + version.out, usage.out + "dtminfo " TERRAIN_PACKAGE_VERSION "\n");
 
     write_file(dir.file("a.dtm"), dtm_file<std::int16_t>(header(2.0f, DTM_INT16, 1, 1), {5}));
     RunResult run = dtminfo(dir, {"a.dtm", "/w0", "/W16385", "/w2.5", "/vx", "/i", "/k", "b"});
@@ -257,8 +280,10 @@ TEST(Dtminfo, CommandLineFaultsShowTheUsageText) {
                            error_line("Bad command line argument: /i") +
                            error_line("Bad command line argument: /k") +
                            error_line("Bad command line") + usage.out);
-    run = dtminfo(dir, {"missing.dtm"});
-    EXPECT_EQ(run.out, error_line("Source file not found: missing.dtm") + usage.out);
+    // A missing file is the run's error, also when its name starts as /H does.
+    run = dtminfo(dir, {"/home/nothere.dtm"});
+    EXPECT_EQ(run.exit_status, 1);
+    EXPECT_EQ(run.out, BANNER + error_line("Cannot open DTM file: /home/nothere.dtm"));
     run = dtminfo(dir, {"a.dtm", "/Ia.dtm"});
     EXPECT_EQ(run.out, error_line("Source file name and destination file name cannot be the same") +
                            usage.out);
@@ -419,16 +444,25 @@ TEST(Dtminfo, JsonKeepsNonFiniteNumbersAndFailuresReadable) {
     EXPECT_EQ(json["file_length"]["result"], "too_short");
     EXPECT_EQ(json["cells"], nullptr);
     EXPECT_EQ(json["picture"], nullptr);
-    // No header at all, and a command line fault: nothing to describe.
+    write_file(dir.file("long.dtm"), good + "xy");
+    json = nlohmann::json::parse(dtminfo(dir, {"long.dtm", "/J"}).out);
+    EXPECT_EQ(json["status"], "error");
+    EXPECT_EQ(json["file_length"]["result"], "too_long");
+    EXPECT_EQ(json["file_length"]["bytes"], 210);
+    // No header at all, no file, and a command line fault: nothing to describe.
     write_file(dir.file("text.dtm"), "DSAA 2 2");
     run = dtminfo(dir, {"text.dtm", "/J"});
     EXPECT_EQ(run.exit_status, 1);
     EXPECT_EQ(nlohmann::json::parse(run.out)["header"], nullptr);
     run = dtminfo(dir, {"missing.dtm", "/J"});
     EXPECT_EQ(run.exit_status, 1);
+    EXPECT_EQ(run.err, error_line("Cannot open DTM file: missing.dtm"));
+    EXPECT_EQ(nlohmann::json::parse(run.out)["error"], "Cannot open DTM file: missing.dtm");
+    run = dtminfo(dir, {"text.dtm", "/J", "/k"});
+    EXPECT_EQ(run.exit_status, 1);
     EXPECT_EQ(run.out, "");
     EXPECT_TRUE(
-        run.err.starts_with(error_line("Source file not found: missing.dtm") + "DTMINFO usage:"));
+        run.err.starts_with(error_line("Bad command line argument: /k") + "DTMINFO usage:"));
 }
 
 TEST(Dtminfo, DegreesShadeGeographicGridsAndTheNoteSuggestsThem) {

@@ -77,13 +77,29 @@ TEST(GdalDriverReading, SamplesAgreeWithTheLibrarysReader) {
         const char* program;
         std::vector<std::string> arguments;
         double nodata;
+        const char* srs;
+        double linear_unit; // of the spatial reference, in metres
     };
     const std::string samples = SAMPLES_DIR;
+    const std::string grid = samples + "/topobathy_utm10_dsrb.grd";
     const Case cases[] = {
-        {TAVERLIN_PATH, {samples + "/topobathy_utm10.dem", "s.dtm"}, -1},
+        {TAVERLIN_PATH,
+         {samples + "/topobathy_utm10.dem", "s.dtm"},
+         -1,
+         "WGS 84 / UTM zone 10N",
+         1},
         {BRISKEL_PATH,
-         {samples + "/topobathy_utm10_dsrb.grd", "s.dtm", "m", "m", "/pm", "/em", "/sutm", "/z10"},
-         -32767},
+         {grid, "s.dtm", "m", "m", "/pm", "/em", "/sutm", "/z10"},
+         -32767,
+         "WGS 84 / UTM zone 10N",
+         1},
+        // Reference system 0 in a BRISKEL file is none: X and Y stay as they are.
+        {BRISKEL_PATH, {grid, "s.dtm", "m", "m", "/pm", "/em"}, -32767, "", 0},
+        {BRISKEL_PATH,
+         {grid, "s.dtm", "m", "m", "/pf", "/em", "/sutm", "/z10"},
+         -32767,
+         "WGS 84 / UTM zone 10N",
+         0.3048},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.program);
@@ -106,7 +122,9 @@ TEST(GdalDriverReading, SamplesAgreeWithTheLibrarysReader) {
         EXPECT_EQ(raster.transform, transform);
         EXPECT_TRUE(raster.has_nodata);
         EXPECT_EQ(raster.nodata, c.nodata);
-        EXPECT_EQ(raster.srs, "WGS 84 / UTM zone 10N");
+        EXPECT_EQ(raster.srs, c.srs);
+        OGRSpatialReferenceH srs = GDALGetSpatialRef(dataset);
+        EXPECT_EQ(srs != nullptr ? OSRGetLinearUnits(srs, nullptr) : 0.0, c.linear_unit);
         EXPECT_STREQ(GDALGetMetadataItem(dataset, "AREA_OR_POINT", nullptr), "Point");
         for (int y = 0; y < raster.rows; ++y) {
             for (int x = 0; x < raster.columns; ++x) {
@@ -202,20 +220,31 @@ TEST(GdalDriverRoundTrip, TaverlinDtmThroughGeoTiffGivesItsBytesBack) {
     VSIUnlink("/vsimem/t.dtm");
 }
 
-// Columns from the north of 40000.7, -2.9, 2.5, 7 and a void.
+// Columns from the north of 40000.7, -2.9, 2.5, 7, -1, -1.5, -32767 and a
+// void, in UTM zone 10.
 GDALDatasetH column_source(int columns) {
     GDALDatasetH mem =
-        GDALCreate(GDALGetDriverByName("MEM"), "", columns, 5, 1, GDT_Float64, nullptr);
-    double transform[6] = {0, 1, 0, 5, 0, -1};
+        GDALCreate(GDALGetDriverByName("MEM"), "", columns, 8, 1, GDT_Float64, nullptr);
+    double transform[6] = {0, 1, 0, 8, 0, -1};
     GDALSetGeoTransform(mem, transform);
+    OGRSpatialReferenceH srs = OSRNewSpatialReference(nullptr);
+    OSRImportFromEPSG(srs, 32610);
+    GDALSetSpatialRef(mem, srs);
+    OSRDestroySpatialReference(srs);
     GDALRasterBandH band = GDALGetRasterBand(mem, 1);
     GDALSetRasterNoDataValue(band, -9999);
-    double cells[5] = {40000.7, -2.9, 2.5, 7, -9999};
+    double cells[8] = {40000.7, -2.9, 2.5, 7, -1, -1.5, -32767, -9999};
     for (int c = 0; c < columns; ++c) {
-        EXPECT_EQ(GDALRasterIO(band, GF_Write, c, 0, 1, 5, cells, 1, 5, GDT_Float64, 0, 0),
+        EXPECT_EQ(GDALRasterIO(band, GF_Write, c, 0, 1, 8, cells, 1, 8, GDT_Float64, 0, 0),
                   CE_None);
     }
     return mem;
+}
+
+void collect_warning(CPLErr type, CPLErrorNum, const char* message) {
+    if (type == CE_Warning) {
+        static_cast<std::vector<std::string>*>(CPLGetErrorHandlerUserData())->push_back(message);
+    }
 }
 
 TEST(GdalDriverWriting, CellsConvertAndRangeFollowsTheWritersConvention) {
@@ -223,24 +252,50 @@ TEST(GdalDriverWriting, CellsConvertAndRangeFollowsTheWritersConvention) {
         const char* cell_type;
         std::vector<double> cells; // as read back, from the north
         const char *z_min, *z_max;
+        std::vector<std::string> losses; // how the warnings begin
     };
+    const std::string equal = "1 valid source cell equal to the void value ";
+    const std::string cut = "The description is 61 bytes long and the DTM file keeps its first 60";
     const Case cases[] = {
-        {"INT16", {-25536, -2, 2, 7, -1}, "2", "7"},
-        {"INT32", {40000, -2, 2, 7, -1}, "2", "40000"},
+        {"INT16",
+         {-25536, -2, 2, 7, -1, -1, -32767, -1},
+         "2",
+         "7",
+         {equal + "-1 ", "1 valid source cell will read as void", "1 valid source cell outside",
+          cut}},
+        {"INT32",
+         {40000, -2, 2, 7, -1, -1, -32767, -1},
+         "2",
+         "40000",
+         {equal + "-1 ", "1 valid source cell will read as void", cut}},
         {"FLOAT32",
-         {40000.69921875, static_cast<float>(-2.9), 2.5, 7, -32767},
+         {40000.69921875, static_cast<float>(-2.9), 2.5, 7, -1, -1.5, -32767, -32767},
          "-2.9000000953674316",
-         "40000.69921875"},
-        {"FLOAT64", {40000.7, -2.9, 2.5, 7, -32767}, "-2.8999999999999999", "40000.699999999997"},
+         "40000.69921875",
+         {equal + "-32767 ", cut}},
+        {"FLOAT64",
+         {40000.7, -2.9, 2.5, 7, -1, -1.5, -32767, -32767},
+         "-2.8999999999999999",
+         "40000.699999999997",
+         {equal + "-32767 ", cut}},
     };
     GDALDatasetH source = column_source(1);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.cell_type);
         const std::string option = std::string("CELL_TYPE=") + c.cell_type;
-        char* options[] = {const_cast<char*>(option.c_str()), nullptr};
+        const std::string description = "DESCRIPTION=" + std::string(61, 'x');
+        char* options[] = {const_cast<char*>(option.c_str()),
+                           const_cast<char*>(description.c_str()), nullptr};
+        std::vector<std::string> warnings;
+        CPLPushErrorHandlerEx(collect_warning, &warnings);
         GDALDatasetH dtm = GDALCreateCopy(GDALGetDriverByName("VORDADTM"), "/vsimem/c.dtm", source,
                                           FALSE, options, nullptr, nullptr);
+        CPLPopErrorHandler();
         ASSERT_NE(dtm, nullptr);
+        ASSERT_EQ(warnings.size(), c.losses.size());
+        for (std::size_t i = 0; i < warnings.size(); ++i) {
+            EXPECT_EQ(warnings[i].substr(0, c.losses[i].size()), c.losses[i]);
+        }
         EXPECT_EQ(read_raster(dtm).cells, c.cells);
         EXPECT_STREQ(GDALGetMetadataItem(dtm, "Z_MIN", nullptr), c.z_min);
         EXPECT_STREQ(GDALGetMetadataItem(dtm, "Z_MAX", nullptr), c.z_max);
