@@ -69,36 +69,13 @@ namespace {
 std::int32_t leading_void_count(double y_start, double y_min, float y_resolution,
                                 std::int32_t row_count) {
     const double rows = (y_start - y_min) / static_cast<double>(y_resolution);
-    if (!(rows > -2147483649.0 && rows < 2147483648.0)) {
-        return 0; // beyond 32 bits, or not a number: as the x86 conversion, -2^31
-    }
-    return std::clamp(static_cast<std::int32_t>(rows), 0, row_count);
+    return std::clamp(dtm::truncate_to_int32(rows), 0, row_count);
 }
-
-// The range of the cells of 1 and above, kept as int16 values; none yet
-// while minimum > maximum.
-struct ElevationRange {
-    std::int16_t minimum = std::numeric_limits<std::int16_t>::max();
-    std::int16_t maximum = 0;
-
-    void widen(std::span<const std::int16_t> cells) {
-        std::int16_t low = minimum;
-        std::int16_t high = maximum;
-        for (const std::int16_t cell : cells) {
-            const std::int16_t counted = cell >= 1 ? cell : low;
-            low = std::min(low, counted);
-            high = std::max(high, cell);
-        }
-        minimum = low;
-        maximum = high;
-    }
-    bool empty() const { return maximum < 1; }
-};
 
 // One column: voids below the profile, its cells (cut, so that the column
 // holds exactly row_count cells), voids above it.
 void write_column(double y_start, std::span<const std::int16_t> cells, const DemExtent& extent,
-                  const DemHeader& dem, dtm::DtmWriter& writer, ElevationRange& range) {
+                  const DemHeader& dem, dtm::DtmWriter& writer, dtm::RecordedRange& range) {
     const double void_cell = dtm::convention_of(dtm::Writer::taverlin).void_value;
     const std::int32_t leading =
         leading_void_count(y_start, extent.y_min, dem.y_resolution, extent.row_count);
@@ -107,7 +84,7 @@ void write_column(double y_start, std::span<const std::int16_t> cells, const Dem
     writer.put_repeated(void_cell, static_cast<std::size_t>(leading));
     writer.put_cells(placed);
     writer.put_repeated(void_cell, room - placed.size());
-    range.widen(placed);
+    range.add(placed);
 }
 
 } // namespace
@@ -134,7 +111,7 @@ DemResult reformat_profiles(DemSource& source, const DemExtent& extent, const De
     };
 
     const double z_resolution = static_cast<double>(dem.z_resolution);
-    ElevationRange range;
+    dtm::RecordedRange range(dtm::convention_of(dtm::Writer::taverlin));
     DemProfile profile;
     std::vector<std::int16_t> cells;
     for (std::int32_t p = 1; p <= extent.column_count; ++p) {
@@ -162,14 +139,7 @@ DemResult reformat_profiles(DemSource& source, const DemExtent& extent, const De
         return fail({DemStatus::cannot_write_destination});
     }
     progress.clear();
-    // Without a cell of 1 or above the range keeps its start values, the
-    // largest float64 and the smallest positive one.
-    if (range.empty()) {
-        writer.set_elevation_range(std::numeric_limits<double>::max(),
-                                   std::numeric_limits<double>::min());
-    } else {
-        writer.set_elevation_range(range.minimum, range.maximum);
-    }
+    writer.set_elevation_range(range.minimum(), range.maximum());
     return {};
 }
 

@@ -30,7 +30,7 @@ void CellStatisticsBuilder::add(std::span<const double> cells) {
             continue;
         }
         widen(sums_.valid, sums_.minimum, sums_.maximum, cell);
-        if (cell > 0.0) {
+        if (cell > recorded_above_) {
             widen(sums_.positive, sums_.positive_minimum, sums_.positive_maximum, cell);
         }
         const long double value = cell;

@@ -5,6 +5,8 @@
 #include <optional>
 #include <span>
 
+#include "dtmfile/conventions.hpp"
+
 namespace dtminfo {
 
 struct CellStatistics {
@@ -14,7 +16,7 @@ struct CellStatistics {
     double minimum = 0.0;         // of the valid cells
     double maximum = 0.0;
     double mean = 0.0;
-    // Range of the valid cells above 0, the range TAVERLIN records.
+    // Range of the valid cells TAVERLIN's recorded range covers (above 0).
     std::uint64_t positive = 0;
     double positive_minimum = 0.0;
     double positive_maximum = 0.0;
@@ -29,6 +31,8 @@ class CellStatisticsBuilder {
 
   private:
     std::optional<double> void_value_;
+    // Where the range TAVERLIN records begins.
+    double recorded_above_ = *dtm::convention_of(dtm::Writer::taverlin).range_above;
     CellStatistics sums_;
     // Neumaier's compensated sum keeps the mean exact to the last digits
     // over hundreds of millions of cells; the long double range keeps a sum

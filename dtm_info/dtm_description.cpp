@@ -40,9 +40,8 @@ std::string with_unit(double value, int unit) {
 }
 
 // X and Y's unit: arc-seconds by the writer's convention, else the header's.
-const char* xy_unit_word(const DtmHeader& header, const DtmConvention& convention) {
-    return spacing_in_arc_seconds(header, convention) ? "arc-seconds"
-                                                      : known_unit_word(header.xy_units);
+const char* xy_unit_word(const DtmHeader& header) {
+    return dtm::holds_arc_seconds(header) ? "arc-seconds" : known_unit_word(header.xy_units);
 }
 
 std::string describe_extent(const GridExtent& extent, const char* unit) {
@@ -51,11 +50,10 @@ std::string describe_extent(const GridExtent& extent, const char* unit) {
                        with_unit(extent.y_last, unit).c_str());
 }
 
-// TAVERLIN's range when no cell was above 0: the largest float64 and the
-// smallest positive one, as its search started.
+// TAVERLIN's range when no cell was above 0, as its search started.
 bool range_left_at_start(const DtmHeader& header) {
-    return header.z_min == std::numeric_limits<double>::max() &&
-           header.z_max == std::numeric_limits<double>::min();
+    return dtm::is_empty_range(dtm::convention_of(dtm::Writer::taverlin), header.z_min,
+                               header.z_max);
 }
 
 // Printable text of a fixed, NUL-padded header field: up to its first NUL,
@@ -133,15 +131,9 @@ DtmConvention dtm_convention(const DtmHeader& header, std::optional<double> void
     return convention;
 }
 
-bool spacing_in_arc_seconds(const DtmHeader& header, const DtmConvention& convention) {
-    return header.coord_system == 0 && convention.writer != nullptr &&
-           convention.writer->system_zero_is_geographic;
-}
-
-std::optional<GridExtent> extent_in_degrees(const DtmHeader& header,
-                                            const DtmConvention& convention) {
+std::optional<GridExtent> extent_in_degrees(const DtmHeader& header) {
     std::optional<GridExtent> extent = grid_extent(header);
-    if (!extent || !spacing_in_arc_seconds(header, convention)) {
+    if (!extent || !dtm::holds_arc_seconds(header)) {
         return std::nullopt;
     }
     for (double* value : {&extent->x_first, &extent->x_last, &extent->y_first, &extent->y_last}) {
@@ -166,9 +158,8 @@ bool looks_like_degrees(const DtmHeader& header, const DtmConvention& convention
            fine(header.y_spacing);
 }
 
-PlanimetricUnits planimetric_units(const DtmHeader& header, const DtmConvention& convention,
-                                   bool degrees_option) {
-    if (spacing_in_arc_seconds(header, convention)) {
+PlanimetricUnits planimetric_units(const DtmHeader& header, bool degrees_option) {
+    if (dtm::holds_arc_seconds(header)) {
         return PlanimetricUnits::arc_seconds;
     }
     return degrees_option ? PlanimetricUnits::degrees : PlanimetricUnits::header;
@@ -275,7 +266,8 @@ RangeCheck check_range(const DtmHeader& header, const DtmConvention& convention,
         check.cells_maximum = high;
         check.result = same ? RangeCheck::Result::matches : RangeCheck::Result::differs;
     };
-    if (convention.written_by(dtm::Writer::taverlin) && !convention.void_from_option) {
+    if (convention.writer != nullptr && convention.writer->range_above &&
+        !convention.void_from_option) {
         check.cells_above_zero = true;
         if (statistics.positive == 0) {
             check.result = range_left_at_start(header) ? RangeCheck::Result::none_recorded
@@ -352,7 +344,7 @@ std::string describe_header(const std::string& path, const DtmHeader& header,
                             DtmReadStatus status, bool degrees_option) {
     const int xy = header.xy_units;
     const int z = header.z_units;
-    const char* xy_unit = xy_unit_word(header, convention);
+    const char* xy_unit = xy_unit_word(header);
     std::string text;
     text += report_line("DTM file:", path);
     text += report_line("Signature:", signature_text(header));
@@ -374,7 +366,7 @@ std::string describe_header(const std::string& path, const DtmHeader& header,
     text += report_line("Y spacing:", with_unit(header.y_spacing, xy_unit));
     if (const std::optional<GridExtent> extent = grid_extent(header)) {
         std::string line = describe_extent(*extent, xy_unit);
-        if (const std::optional<GridExtent> degrees = extent_in_degrees(header, convention)) {
+        if (const std::optional<GridExtent> degrees = extent_in_degrees(header)) {
             line += " (" + describe_extent(*degrees, "degrees") + ")";
         }
         text += report_line("Extent:", line);

@@ -28,10 +28,6 @@ struct DtmConvention {
 // The convention of the header, with /V's value in place of the tool's.
 DtmConvention dtm_convention(const dtm::DtmHeader& header, std::optional<double> void_option);
 
-// True when X and Y are arc-seconds: in a file of a writer whose reference
-// system 0 is geographic (TAVERLIN copies the DEM's code), with system 0.
-bool spacing_in_arc_seconds(const dtm::DtmHeader& header, const DtmConvention& convention);
-
 // True for a BRISKEL file whose grid lies within -180 to 180 in X and -90
 // to 90 in Y with both spacings under 1: X and Y look like longitude and
 // latitude, which /G shades as such.
@@ -39,8 +35,7 @@ bool looks_like_degrees(const dtm::DtmHeader& header, const DtmConvention& conve
 
 // What the picture's shading takes X and Y for: arc-seconds by the file's
 // convention, else degrees when /G says so, else the header's unit.
-PlanimetricUnits planimetric_units(const dtm::DtmHeader& header, const DtmConvention& convention,
-                                   bool degrees_option);
+PlanimetricUnits planimetric_units(const dtm::DtmHeader& header, bool degrees_option);
 
 // The shortest decimal text that reads back as the same double.
 std::string format_number(double value);
@@ -74,10 +69,9 @@ struct GridExtent {
 };
 std::optional<GridExtent> grid_extent(const dtm::DtmHeader& header);
 
-// The same in degrees when X and Y are arc-seconds (spacing_in_arc_seconds);
+// The same in degrees when X and Y are arc-seconds (dtm::holds_arc_seconds);
 // none otherwise.
-std::optional<GridExtent> extent_in_degrees(const dtm::DtmHeader& header,
-                                            const DtmConvention& convention);
+std::optional<GridExtent> extent_in_degrees(const dtm::DtmHeader& header);
 
 // The file's length against the length the header's counts call for.
 struct LengthCheck {

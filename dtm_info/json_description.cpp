@@ -31,9 +31,8 @@ Json quantity(double value, const Json& unit) {
 }
 
 // X and Y's unit: arc-seconds by the writer's convention, else the header's.
-Json xy_unit_of(const dtm::DtmHeader& header, const DtmConvention& convention) {
-    return spacing_in_arc_seconds(header, convention) ? Json("arc_seconds")
-                                                      : unit_of(header.xy_units);
+Json xy_unit_of(const dtm::DtmHeader& header) {
+    return dtm::holds_arc_seconds(header) ? Json("arc_seconds") : unit_of(header.xy_units);
 }
 
 Json coded(int code, const char* name) {
@@ -42,7 +41,7 @@ Json coded(int code, const char* name) {
 
 Json header_object(const dtm::DtmHeader& header, const dtm::DtmFileFacts& facts,
                    const DtmConvention& convention) {
-    const Json xy = xy_unit_of(header, convention);
+    const Json xy = xy_unit_of(header);
     const Json z = unit_of(header.z_units);
     Json version = quantity(header.version, nullptr);
     version.erase("unit");
@@ -154,10 +153,8 @@ std::string json_description(const RunDescription& run) {
         {"elevation_range_recorded", known ? Json(elevation_range_recorded(header)) : nothing},
         {"void_value", known ? void_object(header, run.convention) : nothing},
         {"cell_count", known ? Json(run.facts.cell_count) : nothing},
-        {"extent",
-         known ? extent_object(grid_extent(header), xy_unit_of(header, run.convention)) : nothing},
-        {"extent_degrees",
-         known ? extent_object(extent_in_degrees(header, run.convention), "degrees") : nothing},
+        {"extent", known ? extent_object(grid_extent(header), xy_unit_of(header)) : nothing},
+        {"extent_degrees", known ? extent_object(extent_in_degrees(header), "degrees") : nothing},
         {"file_length", known ? length_object(run) : nothing},
         {"reserved_bytes_zero", known ? Json(run.facts.reserved_zero) : nothing},
         {"xy_look_like_degrees",

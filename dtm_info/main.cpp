@@ -109,7 +109,7 @@ int InfoRun::describe() {
     if (!settings_.picture_path.empty()) {
         picture_facts.scale =
             picture_scale(header.column_count, header.row_count, settings_.picture_side);
-        picture_facts.units = planimetric_units(header, convention, settings_.degrees);
+        picture_facts.units = planimetric_units(header, settings_.degrees);
         picture.emplace(header, convention.void_value, picture_facts.scale, picture_facts.units);
     }
     dtm::DtmCellReader reader(stream.get(), header);

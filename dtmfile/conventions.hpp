@@ -1,9 +1,16 @@
-// What each writer of DTM files puts in them. The format leaves the version,
-// the cell type, the void value and the meaning of reference system 0 to
-// the writer; a reader tells the writer by the version.
+// What each writer of DTM files puts in them, each rule stated once for the
+// converters, dtminfo and the GDAL driver. The format leaves the version,
+// the cell type, the void value, the elevation range recorded and the
+// meaning of reference system 0 to the writer; a reader tells the writer by
+// the version.
 #pragma once
 
 #include <cstdint>
+#include <limits>
+#include <optional>
+#include <span>
+
+#include "dtmfile/dtm_header.hpp"
 
 namespace dtm {
 
@@ -18,24 +25,29 @@ struct WriterConvention {
     // TAVERLIN copies the DEM's reference system, where 0 is geographic,
     // with X and Y in arc-seconds; BRISKEL writes 0 when none was given.
     bool system_zero_is_geographic;
+    // The elevation range recorded in the header covers the stored cells
+    // above this value when it is given (TAVERLIN: above 0), else every
+    // cell but the void; without a cell counted it is these two values.
+    std::optional<double> range_above;
+    double empty_range_minimum;
+    double empty_range_maximum;
 };
 
 const WriterConvention& convention_of(Writer writer);
 
 // The elevation range a writer records in the header, gathered over the
-// values its cells store. TAVERLIN's covers the cells of 1 and above and,
-// when there are none, keeps its start values: the largest float64 as the
-// minimum and the smallest positive float64 as the maximum. BRISKEL's covers
-// the cells that are not void, and is the void value at both ends when there
-// are none.
+// values its cells store by the convention's rule: TAVERLIN's covers the
+// cells above 0 and, when there are none, keeps its start values (the
+// largest float64 as the minimum and the smallest positive one as the
+// maximum); BRISKEL's covers the cells that are not void, and is the void
+// value at both ends when there are none.
 class RecordedRange {
   public:
     explicit RecordedRange(const WriterConvention& convention) : convention_(convention) {}
 
     void add(double stored) {
-        const bool counted = convention_.writer == Writer::taverlin
-                                 ? stored >= 1.0
-                                 : stored != convention_.void_value;
+        const bool counted = convention_.range_above ? stored > *convention_.range_above
+                                                     : stored != convention_.void_value;
         if (counted) {
             minimum_ = count_ == 0 || stored < minimum_ ? stored : minimum_;
             maximum_ = count_ == 0 || stored > maximum_ ? stored : maximum_;
@@ -43,8 +55,11 @@ class RecordedRange {
         }
     }
 
-    double minimum() const;
-    double maximum() const;
+    // The same for many int16 cells at once, by the same rule.
+    void add(std::span<const std::int16_t> cells);
+
+    double minimum() const { return count_ > 0 ? minimum_ : convention_.empty_range_minimum; }
+    double maximum() const { return count_ > 0 ? maximum_ : convention_.empty_range_maximum; }
 
   private:
     const WriterConvention& convention_;
@@ -56,5 +71,27 @@ class RecordedRange {
 // The convention of a file of this version; nullptr for a version neither
 // writer uses.
 const WriterConvention* convention_for_version(float version);
+
+// The void value of a file of this version; none for a version neither
+// writer uses.
+std::optional<double> void_value_for_version(float version);
+
+// True when the header's X and Y are arc-seconds: reference system 0 in a
+// file of a writer for which 0 means geographic.
+bool holds_arc_seconds(const DtmHeader& header);
+
+// True when the range is the one the convention records without a cell.
+inline bool is_empty_range(const WriterConvention& convention, double z_min, double z_max) {
+    return z_min == convention.empty_range_minimum && z_max == convention.empty_range_maximum;
+}
+
+// x truncated toward zero to 32 bits, as the x86 conversion the writers
+// were built with does: an x beyond 32 bits, or not a number, gives -2^31.
+inline std::int32_t truncate_to_int32(double x) {
+    if (!(x > -2147483649.0 && x < 2147483648.0)) {
+        return std::numeric_limits<std::int32_t>::min();
+    }
+    return static_cast<std::int32_t>(x);
+}
 
 } // namespace dtm

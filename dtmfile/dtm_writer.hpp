@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "dtmfile/conventions.hpp"
 #include "dtmfile/dtm_header.hpp"
 #include "dtmfile/endian.hpp"
 
@@ -46,15 +47,6 @@ inline float to_float32(double x) {
     const float limit = magnitude < overflow ? std::numeric_limits<float>::max()
                                              : std::numeric_limits<float>::infinity();
     return x < 0 ? -limit : limit;
-}
-
-// x truncated toward zero to 32 bits; an x beyond them, or not a number,
-// gives -2^31 as the x86 conversion does.
-inline std::int32_t truncate_to_int32(double x) {
-    if (!(x > -2147483649.0 && x < 2147483648.0)) {
-        return std::numeric_limits<std::int32_t>::min();
-    }
-    return static_cast<std::int32_t>(x);
 }
 
 // The value a cell of the given type stores for x, as a float64: x

@@ -18,9 +18,7 @@ namespace {
 // writer's by the version. False when the option is no number.
 bool nodata_of(const dtm::DtmHeader& header, const char* option, std::optional<double>& nodata) {
     if (option == nullptr) {
-        const dtm::WriterConvention* convention = dtm::convention_for_version(header.version);
-        nodata =
-            convention != nullptr ? std::optional<double>(convention->void_value) : std::nullopt;
+        nodata = dtm::void_value_for_version(header.version);
         return true;
     }
     if (EQUAL(option, "NONE")) {
@@ -68,7 +66,7 @@ std::array<double, 6> geotransform_of(const dtm::DtmHeader& header) {
                                     header.y_origin + (header.row_count - 0.5) * header.y_spacing,
                                     0.0,
                                     -header.y_spacing};
-    if (holds_arc_seconds(header)) {
+    if (dtm::holds_arc_seconds(header)) {
         for (double& value : transform) {
             value /= dtm::ARC_SECONDS_PER_DEGREE;
         }

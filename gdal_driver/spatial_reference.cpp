@@ -97,12 +97,6 @@ std::optional<Datum> datum_from_name(const std::string& name) {
     return std::nullopt;
 }
 
-bool holds_arc_seconds(const dtm::DtmHeader& header) {
-    const dtm::WriterConvention* convention = dtm::convention_for_version(header.version);
-    return header.coord_system == SYSTEM_NONE_OR_GEOGRAPHIC && convention != nullptr &&
-           convention->system_zero_is_geographic;
-}
-
 OGRSpatialReference spatial_reference_of(const dtm::DtmHeader& header, Datum datum,
                                          std::string& problem) {
     OGRSpatialReference srs;
@@ -111,7 +105,7 @@ OGRSpatialReference spatial_reference_of(const dtm::DtmHeader& header, Datum dat
     bool made = false;
     switch (header.coord_system) {
     case SYSTEM_NONE_OR_GEOGRAPHIC:
-        return holds_arc_seconds(header) &&
+        return dtm::holds_arc_seconds(header) &&
                        srs.importFromEPSG(geographic_epsg(datum)) == OGRERR_NONE
                    ? srs
                    : OGRSpatialReference();

@@ -22,10 +22,6 @@ inline constexpr std::int16_t SYSTEM_STATE_PLANE = 2;
 enum class Datum { wgs84, nad83, nad27 };
 std::optional<Datum> datum_from_name(const std::string& name);
 
-// True when X and Y are arc-seconds: reference system 0 in a file of a
-// writer for which 0 is geographic (TAVERLIN, version 2.00).
-bool holds_arc_seconds(const dtm::DtmHeader& header);
-
 // The spatial reference the header gives: UTM, State Plane (on NAD27 when
 // that is the datum, NAD83 otherwise), geographic, in feet when xy_units is
 // 0; empty when it gives none. `problem` tells why a system the header
