@@ -2,7 +2,8 @@
 // the cells in file order (column by column, each from south to north)
 // through one encoder: the value each cell type stores (truncation and
 // 16-bit wrap, IEEE rounding to float32) in little-endian bytes. Row-major
-// sources hand over their rows and the writer turns them into columns.
+// sources hand over their rows and the writer turns them into columns
+// (grid_order).
 // When the elevation range is known only at the end, the header is written
 // again with it.
 #pragma once
@@ -16,11 +17,13 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "dtmfile/conventions.hpp"
 #include "dtmfile/dtm_header.hpp"
 #include "dtmfile/endian.hpp"
+#include "dtmfile/grid_order.hpp"
 
 namespace dtm {
 
@@ -133,9 +136,14 @@ class DtmWriter {
     }
 
     // Appends cells that are already values of the file's cell type, `Cell`
-    // being its C++ type (std::int16_t for int16 cells, and so on).
+    // being its C++ type (std::int16_t for int16 cells, and so on); cells of
+    // another type fail the writer.
     template <typename Cell>
     void put_cells(std::span<const Cell> cells) {
+        if (!holds<Cell>()) {
+            failed_ = true;
+            return;
+        }
         while (!cells.empty()) {
             std::size_t room = (buffer_.size() - used_) / sizeof(Cell);
             if (room == 0) {
@@ -159,9 +167,9 @@ class DtmWriter {
     // Writes a grid held row by row (row 0 the southern one) column by
     // column. row_cells(row, first_column, count, scratch) gives the cells
     // of `count` columns of one row as `Cell` values (the C++ type of the
-    // file's cell type): a pointer to them, or to `scratch` after filling
-    // it. Bands of columns are gathered in a buffer of a few megabytes and
-    // written in one piece each.
+    // file's cell type, else the writer fails): a pointer to them, or to
+    // `scratch` after filling it. Bands of columns are gathered in a buffer
+    // of a few megabytes (by place_rows) and written in one piece each.
     template <typename Cell, typename RowCells>
     WriteStatus put_rows_as_columns(std::size_t rows, std::size_t columns, RowCells&& row_cells);
 
@@ -181,6 +189,29 @@ class DtmWriter {
     const DtmHeader& header() const { return header_; }
 
   private:
+    // True when Cell is the C++ type of the file's cell type.
+    template <typename Cell>
+    bool holds() const {
+        constexpr int code = std::is_same_v<Cell, std::int16_t>   ? DTM_INT16
+                             : std::is_same_v<Cell, std::int32_t> ? DTM_INT32
+                             : std::is_same_v<Cell, float>        ? DTM_FLOAT32
+                             : std::is_same_v<Cell, double>       ? DTM_FLOAT64
+                                                                  : -1;
+        return code == data_type_;
+    }
+
+    // Cells straight into the sink, as little-endian bytes.
+    template <typename Cell>
+    bool write_cells(Cell* cells, std::size_t count) {
+        if constexpr (std::endian::native != std::endian::little) {
+            for (std::size_t i = 0; i < count; ++i) {
+                store_le(reinterpret_cast<unsigned char*>(cells + i), Cell(cells[i]));
+            }
+        }
+        failed_ = failed_ || !sink_->write(cells, count * sizeof(Cell));
+        return !failed_;
+    }
+
     static constexpr std::size_t CELL_BUFFER_BYTES = std::size_t{1} << 20;
     static constexpr std::size_t TRANSPOSE_CELLS = std::size_t{1} << 20;
     static constexpr std::size_t BAND_COLUMNS = 64;
@@ -227,7 +258,8 @@ class DtmWriter {
 template <typename Cell, typename RowCells>
 WriteStatus DtmWriter::put_rows_as_columns(std::size_t rows, std::size_t columns,
                                            RowCells&& row_cells) {
-    if (!flush_cells()) {
+    if (!holds<Cell>() || !flush_cells()) {
+        failed_ = true;
         return WriteStatus::cannot_write;
     }
     if (rows == 0 || columns == 0) {
@@ -235,9 +267,9 @@ WriteStatus DtmWriter::put_rows_as_columns(std::size_t rows, std::size_t columns
     }
     const std::size_t band = std::clamp<std::size_t>(TRANSPOSE_CELLS / rows, 1, BAND_COLUMNS);
     const std::size_t held = std::min(rows * columns, TRANSPOSE_CELLS);
-    // Every byte of the buffer is written before it is read.
-    const auto buffer = std::make_unique_for_overwrite<unsigned char[]>(held * sizeof(Cell));
-    unsigned char* const cells = buffer.get();
+    // Every cell of the buffer is written before it is read.
+    const auto buffer = std::make_unique_for_overwrite<Cell[]>(held);
+    Cell* const cells = buffer.get();
     Cell scratch[BAND_COLUMNS];
     if (band == 1) {
         // Columns longer than the buffer: each in pieces of whole rows.
@@ -245,11 +277,9 @@ WriteStatus DtmWriter::put_rows_as_columns(std::size_t rows, std::size_t columns
             for (std::size_t r0 = 0; r0 < rows; r0 += held) {
                 const std::size_t count = std::min(held, rows - r0);
                 for (std::size_t i = 0; i < count; ++i) {
-                    store_le(cells + i * sizeof(Cell),
-                             *row_cells(r0 + i, c, std::size_t{1}, scratch));
+                    cells[i] = *row_cells(r0 + i, c, std::size_t{1}, scratch);
                 }
-                if (!sink_->write(cells, count * sizeof(Cell))) {
-                    failed_ = true;
+                if (!write_cells(cells, count)) {
                     return WriteStatus::cannot_write;
                 }
             }
@@ -258,16 +288,12 @@ WriteStatus DtmWriter::put_rows_as_columns(std::size_t rows, std::size_t columns
     }
     for (std::size_t c0 = 0; c0 < columns; c0 += band) {
         const std::size_t width = std::min(band, columns - c0);
-        // Each row's part of the band in one go, then spread over the
-        // band's columns.
+        // Each row's part of the band in one go, placed into the band's
+        // columns.
         for (std::size_t r = 0; r < rows; ++r) {
-            const Cell* const row = row_cells(r, c0, width, scratch);
-            for (std::size_t k = 0; k < width; ++k) {
-                store_le(cells + (k * rows + r) * sizeof(Cell), row[k]);
-            }
+            place_rows(cells, rows, width, row_cells(r, c0, width, scratch), 1, width, width, r, 0);
         }
-        if (!sink_->write(cells, width * rows * sizeof(Cell))) {
-            failed_ = true;
+        if (!write_cells(cells, width * rows)) {
             return WriteStatus::cannot_write;
         }
     }

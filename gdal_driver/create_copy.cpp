@@ -9,6 +9,7 @@
 
 #include "cpl_string.h"
 #include "dtmfile/conventions.hpp"
+#include "dtmfile/grid_order.hpp"
 #include "dtmfile/units.hpp"
 #include "gdal_driver/dataset.hpp"
 #include "gdal_driver/spatial_reference.hpp"
@@ -191,9 +192,11 @@ bool write_cells(GDALRasterBand& band, VsiDtmFileWriter& writer, WriteLosses& lo
     const std::size_t columns = static_cast<std::size_t>(header.column_count);
     const std::size_t rows = static_cast<std::size_t>(header.row_count);
     const std::size_t width = std::clamp<std::size_t>(READ_CELLS / rows, 1, columns);
-    std::vector<double> values;
+    std::vector<double> values;     // a band of columns as GDAL gives it, row by row from the north
+    std::vector<double> columns_of; // the same in the file's order
     try {
         values.resize(width * rows);
+        columns_of.resize(width * rows);
     } catch (const std::bad_alloc&) {
         CPLError(CE_Failure, CPLE_OutOfMemory,
                  "There is no memory for a column of %zu cells; free some and copy again.", rows);
@@ -206,9 +209,11 @@ bool write_cells(GDALRasterBand& band, VsiDtmFileWriter& writer, WriteLosses& lo
                           static_cast<int>(rows), GDT_Float64, 0, 0, nullptr) != CE_None) {
             return false;
         }
+        dtm::place_rows(columns_of.data(), rows, count, values.data(), rows, count, count, 0, 0,
+                        dtm::RowOrder{.north_first = true});
         for (std::size_t k = 0; k < count; ++k) {
-            for (std::size_t line = rows; line-- > 0;) {
-                const double x = values[line * count + k];
+            for (std::size_t r = 0; r < rows; ++r) {
+                const double x = columns_of[k * rows + r];
                 const bool is_void = std::isnan(x) || (has_nodata && x == nodata);
                 if (is_void) {
                     range.add(writer.put(convention.void_value));

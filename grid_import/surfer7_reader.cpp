@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "dtmfile/endian.hpp"
+#include "grid_import/binary_nodes.hpp"
 #include "grid_import/surfer_layout.hpp"
 
 namespace briskel {

@@ -65,13 +65,6 @@ const SurferLayout* detect_layout(const std::string& source_path);
 GridStatus open_grid(const SurferLayout& layout, const std::string& source_path, GridSource& source,
                      GrdInfo& info);
 
-// Reads the nodes of a binary layout, float32 or float64 little-endian row
-// by row from where the stream stands, a block at a time, turning each into
-// its cell; many of them in two halves at once, the second read on a stream
-// of its own. ok only when every node was read, else cannot_read_data.
-GridStatus read_binary_nodes(GridSource& source, GrdGrid& grid, const NodeToCell& to_cell,
-                             std::size_t node_bytes);
-
 // False when the rest of the source is too short to hold every node the
 // header announces, so that a damaged header cannot make the loader claim
 // memory the file could never fill. A source whose size says nothing (a
