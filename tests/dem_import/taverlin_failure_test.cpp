@@ -8,7 +8,7 @@
 #include <limits>
 #include <sys/stat.h>
 
-#include "tests/taverlin_run.hpp"
+#include "tests/dem_import/taverlin_run.hpp"
 
 using namespace taverlin_test;
 

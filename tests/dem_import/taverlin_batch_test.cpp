@@ -4,7 +4,7 @@
 
 #include <filesystem>
 
-#include "tests/taverlin_run.hpp"
+#include "tests/dem_import/taverlin_run.hpp"
 
 using namespace taverlin_test;
 

@@ -10,7 +10,7 @@
 
 #include "dtmfile/dtm_reader.hpp"
 #include "dtmfile_io/dtm_file_reader.hpp"
-#include "tests/taverlin_run.hpp"
+#include "tests/dem_import/taverlin_run.hpp"
 
 using namespace taverlin_test;
 

@@ -4,7 +4,7 @@
 
 #include <filesystem>
 
-#include "tests/briskel_run.hpp"
+#include "tests/grid_import/briskel_run.hpp"
 
 using namespace briskel_test;
 

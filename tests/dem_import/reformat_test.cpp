@@ -14,26 +14,6 @@ using namespace testing_support;
 using namespace dtm;
 using namespace taverlin;
 
-TEST(CellValue, EachTypeConvertsAsItsCellStoresIt) {
-    EXPECT_EQ(cell_value(DTM_INT16, 40000.0), -25536.0);
-    EXPECT_EQ(cell_value(DTM_INT16, -0.3048), 0.0);
-    EXPECT_EQ(cell_value(DTM_INT16, -3.280839895), -3.0);
-    EXPECT_EQ(cell_value(DTM_INT16, 1234.99), 1234.0);
-    EXPECT_EQ(cell_value(DTM_INT32, 40000.7), 40000.0);
-    // Beyond 32 bits, and not-a-number, give the x86 integer indefinite value.
-    EXPECT_EQ(cell_value(DTM_INT32, 3e9), -2147483648.0);
-    EXPECT_EQ(cell_value(DTM_INT16, 3e9), 0.0);
-    EXPECT_EQ(cell_value(DTM_INT16, std::nan("")), 0.0);
-    EXPECT_EQ(cell_value(DTM_FLOAT32, 0.1), static_cast<double>(0.1f));
-    // Halfway between the largest float and 2^128 rounds to infinity, just
-    // below it to the largest float.
-    constexpr double halfway = 0x1p128 - 0x1p103;
-    EXPECT_EQ(cell_value(DTM_FLOAT32, halfway), HUGE_VAL);
-    EXPECT_EQ(cell_value(DTM_FLOAT32, -halfway), -HUGE_VAL);
-    EXPECT_EQ(cell_value(DTM_FLOAT32, std::nextafter(halfway, 0.0)), 0x1.fffffep127);
-    EXPECT_EQ(cell_value(DTM_FLOAT64, 0.1), 0.1);
-}
-
 namespace {
 
 // Converts the DEM (by default two profiles) through taverlin's own

@@ -9,7 +9,7 @@
 
 #include "dtmfile/dtm_reader.hpp"
 #include "dtmfile_io/dtm_file_reader.hpp"
-#include "tests/briskel_run.hpp"
+#include "tests/grid_import/briskel_run.hpp"
 
 using namespace briskel_test;
 

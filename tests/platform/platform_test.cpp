@@ -10,31 +10,6 @@
 using namespace testing_support;
 using namespace cli;
 
-TEST(FileArguments, CleaningDropsALeadingQuoteAndBlanksTheOthers) {
-    EXPECT_EQ(clean_file_argument("\"my dem.dem\""), "my dem.dem ");
-    EXPECT_EQ(clean_file_argument("a\"b.dem"), "a b.dem");
-    EXPECT_EQ(clean_file_argument("plain.dem"), "plain.dem");
-    EXPECT_EQ(clean_file_argument(""), "");
-}
-
-TEST(FileArguments, UnitOptionTakesTheThirdCharacterAfterUpperCasing) {
-    std::string meters = "/pmeters";
-    EXPECT_EQ(read_unit_option(meters), 'M');
-    EXPECT_EQ(meters, "/PMETERS");
-    std::string feet = "/Pfoo";
-    EXPECT_EQ(read_unit_option(feet), 'F');
-    std::string km = "/pkm";
-    EXPECT_EQ(read_unit_option(km), std::nullopt);
-    EXPECT_EQ(km, "/PKM");
-    std::string bare = "/P";
-    EXPECT_EQ(read_unit_option(bare), std::nullopt);
-}
-
-TEST(FileArguments, FoldingTouchesAsciiLettersOnly) {
-    EXPECT_EQ(platform::to_upper_ascii("ab\xe9z.dem"), "AB\xe9Z.DEM");
-    EXPECT_EQ(platform::to_lower_ascii("AB\xc9Z.DEM"), "ab\xc9z.dem");
-}
-
 TEST(Platform, SplitPathSeparatesDirectoryBaseAndLastExtension) {
     const auto parts = platform::split_path("dir.x/sub/name.tar.gz");
     EXPECT_EQ(parts.directory, "dir.x/sub/");

@@ -2,7 +2,7 @@
 // their order, quiet mode and case folding of the names.
 #include <gtest/gtest.h>
 
-#include "tests/taverlin_run.hpp"
+#include "tests/dem_import/taverlin_run.hpp"
 
 using namespace taverlin_test;
 

@@ -7,7 +7,7 @@
 #include <optional>
 #include <sys/stat.h>
 
-#include "tests/briskel_run.hpp"
+#include "tests/grid_import/briskel_run.hpp"
 
 using namespace briskel_test;
 

@@ -1,0 +1,53 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <png.h>
+#include <vector>
+
+#include "dtm_info/cell_statistics.hpp"
+#include "dtm_info/dtm_description.hpp"
+#include "dtm_info/png_file.hpp"
+#include "dtm_info/progress_bar.hpp"
+#include "dtm_info/terrain_picture.hpp"
+#include "dtmfile/dtm_header.hpp"
+#include "tests/support/test_files.hpp"
+
+using namespace dtm;
+using namespace dtminfo;
+
+namespace {
+
+DtmHeader grid(std::int32_t columns, std::int32_t rows) {
+    DtmHeader header;
+    header.column_count = columns;
+    header.row_count = rows;
+    header.x_spacing = 30.0;
+    header.y_spacing = 30.0;
+    header.data_type = DTM_FLOAT32;
+    return header;
+}
+
+} // namespace
+
+TEST(DtminfoDescription, DegreesAreSuggestedOnlyForBriskelGridsOfLongitudeAndLatitude) {
+    // 11 columns and 5 rows, 0.5 apart: X -180 to -175, Y 88 to 90.
+    const auto looks = [](float version, double x_origin, double y_origin, double x_spacing,
+                          double y_spacing) {
+        DtmHeader header = grid(11, 5);
+        header.version = version;
+        header.x_origin = x_origin;
+        header.y_origin = y_origin;
+        header.x_spacing = x_spacing;
+        header.y_spacing = y_spacing;
+        return looks_like_degrees(header, dtm_convention(header, std::nullopt));
+    };
+    EXPECT_TRUE(looks(3.0f, -180, 88, 0.5, 0.5));
+    EXPECT_TRUE(looks(3.0f, 175, -90, 0.5, 0.5));    // X ends at 180, Y starts at -90
+    EXPECT_FALSE(looks(3.0f, -180.5, 88, 0.5, 0.5)); // west of -180
+    EXPECT_FALSE(looks(3.0f, 175.5, 0, 0.5, 0.5));   // east of 180
+    EXPECT_FALSE(looks(3.0f, 0, 88.5, 0.5, 0.5));    // north of 90
+    EXPECT_FALSE(looks(3.0f, 0, 0, 1, 0.5));         // a spacing of 1
+    EXPECT_FALSE(looks(3.0f, 0, 0, 0.5, 0));         // or 0
+    EXPECT_FALSE(looks(2.0f, 0, 0, 0.5, 0.5));       // TAVERLIN's, in arc-seconds or units
+    EXPECT_FALSE(looks(3.0f, NAN, 0, 0.5, 0.5));
+}

@@ -1,0 +1,71 @@
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <sys/stat.h>
+
+#include "dtmfile/dtm_header.hpp"
+#include "dtmfile/dtm_writer.hpp"
+#include "dtmfile/grid_order.hpp"
+#include "dtmfile/units.hpp"
+#include "dtmfile_io/file_sink.hpp"
+#include "tests/support/test_files.hpp"
+
+using namespace testing_support;
+using namespace dtm;
+
+namespace {
+
+DtmHeader sample_header() {
+    DtmHeader header;
+    set_dtm_signature(header);
+    set_dtm_description(header, "NAME");
+    header.version = 2.0f;
+    header.x_origin = 1000.5;
+    header.y_origin = -2.25;
+    header.z_min = 1.0;
+    header.z_max = 4000.0;
+    header.rotation = 0.125;
+    header.x_spacing = 30.0;
+    header.y_spacing = 10.0;
+    header.column_count = 3;
+    header.row_count = 2;
+    header.xy_units = 1;
+    header.z_units = 0;
+    header.data_type = DTM_INT16;
+    header.coord_system = 1;
+    header.coord_zone = -7;
+    return header;
+}
+
+} // namespace
+
+TEST(DtmHeader, FieldsLieAtTheirOffsetsLittleEndian) {
+    const auto bytes = serialize_dtm_header(sample_header());
+    const std::string b(bytes.begin(), bytes.end());
+    EXPECT_EQ(b.substr(0, 21), std::string("VORDA-PC BINARY .DTM\0", 21));
+    EXPECT_EQ(b.substr(21, 5), std::string("NAME\0", 5));
+    EXPECT_EQ(b.substr(82, 4), std::string("\x00\x00\x00\x40", 4));
+    EXPECT_EQ(le_float64(b, 86), 1000.5);
+    EXPECT_EQ(le_float64(b, 94), -2.25);
+    EXPECT_EQ(le_float64(b, 102), 1.0);
+    EXPECT_EQ(le_float64(b, 110), 4000.0);
+    EXPECT_EQ(le_float64(b, 118), 0.125);
+    EXPECT_EQ(le_float64(b, 126), 30.0);
+    EXPECT_EQ(le_float64(b, 134), 10.0);
+    EXPECT_EQ(le_int32(b, 142), 3);
+    EXPECT_EQ(le_int32(b, 146), 2);
+    EXPECT_EQ(le_int16(b, 150), 1);
+    EXPECT_EQ(le_int16(b, 152), 0);
+    EXPECT_EQ(le_int16(b, 154), 0);
+    EXPECT_EQ(le_int16(b, 156), 1);
+    EXPECT_EQ(le_int16(b, 158), -7);
+}
+
+TEST(DtmHeader, DescriptionKeepsSixtyBytesAndEndsWithNul) {
+    DtmHeader header;
+    set_dtm_description(header, std::string(70, 'x'));
+    const auto bytes = serialize_dtm_header(header);
+    EXPECT_EQ(bytes[21], 'x');
+    EXPECT_EQ(bytes[80], 'x');
+    EXPECT_EQ(bytes[81], 0);
+}
