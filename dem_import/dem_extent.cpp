@@ -253,18 +253,4 @@ DemResult grid_extent(const DemHeader& header, const DemLimits& limits,
     return {};
 }
 
-DemResult compute_dem_extent(const std::string& source_path, cli::Reporter* console,
-                             DemHeader& header, DemExtent& extent) {
-    DemSource source;
-    DemLimits limits;
-    DemResult result = open_dem(source_path, source, header);
-    if (result.ok()) {
-        result = scan_profiles(source, header, console, limits, nullptr);
-    }
-    if (result.ok()) {
-        result = grid_extent(header, limits, source.size, extent);
-    }
-    return result;
-}
-
 } // namespace taverlin

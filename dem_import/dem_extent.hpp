@@ -65,8 +65,4 @@ DemResult scan_profiles(DemSource& source, const DemHeader& header, cli::Reporte
 DemResult grid_extent(const DemHeader& header, const DemLimits& limits,
                       std::optional<std::uint64_t> source_size, DemExtent& extent);
 
-// open_dem, scan_profiles without keeping cells, and grid_extent.
-DemResult compute_dem_extent(const std::string& source_path, cli::Reporter* console,
-                             DemHeader& header, DemExtent& extent);
-
 } // namespace taverlin

@@ -1,22 +1,6 @@
 #include "dtmfile/dtm_writer.hpp"
 
-#include "textscan/text_format.hpp"
-
 namespace dtm {
-
-using textscan::format_text;
-
-std::string write_message(WriteStatus status, const std::string& path) {
-    switch (status) {
-    case WriteStatus::ok:
-        return format_text("DTM file written: %s", path.c_str());
-    case WriteStatus::cannot_create:
-        return format_text("Cannot create DTM file: %s", path.c_str());
-    case WriteStatus::cannot_write:
-        break;
-    }
-    return format_text("Cannot write DTM file: %s", path.c_str());
-}
 
 DtmWriter::DtmWriter(const DtmHeader& header)
     : header_(header), data_type_(header.data_type), buffer_(CELL_BUFFER_BYTES) {}

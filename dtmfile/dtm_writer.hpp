@@ -33,9 +33,6 @@ enum class [[nodiscard]] WriteStatus{
     cannot_write,  // a write, a flush or the close failed
 };
 
-// One sentence for the status, ending in the name.
-std::string write_message(WriteStatus status, const std::string& path);
-
 // x rounded to float32 as IEEE 754 rounds it: values beyond the float32
 // range become the largest float or infinity instead of being undefined.
 inline float to_float32(double x) {

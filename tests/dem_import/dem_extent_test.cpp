@@ -3,10 +3,12 @@
 #include <cmath>
 #include <tuple>
 
+#include "dem_import/conversion.hpp"
 #include "dem_import/dem_extent.hpp"
 #include "dem_import/dem_header.hpp"
 #include "dem_import/dem_profile.hpp"
 #include "dem_import/dem_status.hpp"
+#include "dtmfile/dtm_reader.hpp"
 #include "platform/platform.hpp"
 #include "tests/support/dem_builder.hpp"
 #include "tests/support/test_files.hpp"
@@ -32,6 +34,20 @@ TestDem worked_example() {
     return dem;
 }
 
+// Converts the DEM into memory; `header` holds the DTM header written.
+DemResult convert(const std::string& path, dtm::DtmHeader& header) {
+    DemRunSettings settings;
+    settings.source_path = path;
+    StringSink dtm;
+    StringSink report;
+    MemoryReporter console;
+    const DemResult result = convert_dem(settings, {dtm, report, console});
+    dtm::DtmFileFacts facts;
+    const auto bytes = reinterpret_cast<const std::uint8_t*>(dtm.bytes().data());
+    (void)dtm::check_dtm_header({bytes, dtm.bytes().size()}, dtm.bytes().size(), header, facts);
+    return result;
+}
+
 } // namespace
 
 TEST(Extent, WorkedExampleInEveryLayout) {
@@ -40,14 +56,13 @@ TEST(Extent, WorkedExampleInEveryLayout) {
          {RecordLayout::Fixed, RecordLayout::LineEnds, RecordLayout::CutShort}) {
         TempDir dir;
         write_file(dir.file("w.dem"), build_dem(dem, layout, "\r\n"));
-        DemHeader header;
-        DemExtent extent;
-        ASSERT_TRUE(compute_dem_extent(dir.file("w.dem"), nullptr, header, extent).ok());
-        EXPECT_EQ(extent.x_min, 1000.0);
-        EXPECT_EQ(extent.y_min, 2000.0);
-        EXPECT_EQ(extent.x_spacing, 30.0);
-        EXPECT_EQ(extent.column_count, 101);
-        EXPECT_EQ(extent.row_count, 203);
+        dtm::DtmHeader header;
+        ASSERT_TRUE(convert(dir.file("w.dem"), header).ok());
+        EXPECT_EQ(header.x_origin, 1000.0);
+        EXPECT_EQ(header.y_origin, 2000.0);
+        EXPECT_EQ(header.x_spacing, 30.0);
+        EXPECT_EQ(header.column_count, 101);
+        EXPECT_EQ(header.row_count, 203);
     }
 }
 
@@ -120,14 +135,11 @@ TEST(Extent, FailuresAreReportedNotComputedFrom) {
     TempDir dir;
     TestDem dem = worked_example();
     const std::string full = build_dem(dem);
-    DemHeader header;
-    DemExtent extent;
-    const auto status_of = [&](const char* name) {
-        return compute_dem_extent(dir.file(name), nullptr, header, extent).status;
-    };
+    dtm::DtmHeader header;
+    const auto status_of = [&](const char* name) { return convert(dir.file(name), header).status; };
 
     write_file(dir.file("cut.dem"), full.substr(0, 1024 * 6 + 500));
-    const DemResult cut = compute_dem_extent(dir.file("cut.dem"), nullptr, header, extent);
+    const DemResult cut = convert(dir.file("cut.dem"), header);
     EXPECT_EQ(cut.status, DemStatus::cannot_read_profile);
     EXPECT_EQ(cut.profile, 7);
 
