@@ -43,8 +43,8 @@ struct DemSource {
     std::optional<textscan::TextReader> in;
     std::optional<std::uint64_t> size; // of a regular file
     // A file larger than this whose cells are kept is scanned in two halves
-    // at once, on two cores where the machine has them.
-    std::uint64_t split_from_bytes = std::uint64_t{8} << 20;
+    // at once (the run's setting; never unless set).
+    std::uint64_t split_from_bytes = UINT64_MAX;
 };
 
 // Opens the DEM and reads its Type A record: ok, cannot_read_header, or

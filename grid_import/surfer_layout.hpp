@@ -23,9 +23,9 @@ struct GridSource {
     std::string path;
     platform::UniqueFile stream;
     std::optional<textscan::TextReader> text;
-    // Nodes taking more bytes than this are read in two halves at once, on
-    // two cores when the machine has them.
-    std::uint64_t split_from_bytes = std::uint64_t{4} << 20;
+    // Nodes taking more bytes than this are read in two halves at once (the
+    // run's setting; never unless set).
+    std::uint64_t split_from_bytes = UINT64_MAX;
 
     // Where the next read starts; nothing when the stream cannot tell.
     std::optional<std::uint64_t> position() const;
