@@ -4,7 +4,6 @@
 #include <unistd.h>
 
 #include "cli/file_args.hpp"
-#include "platform/platform.hpp"
 #include "tests/support/test_files.hpp"
 
 using namespace testing_support;

@@ -5,11 +5,7 @@
 
 #include "dem_import/conversion.hpp"
 #include "dem_import/dem_extent.hpp"
-#include "dem_import/dem_header.hpp"
-#include "dem_import/dem_profile.hpp"
-#include "dem_import/dem_status.hpp"
 #include "dtmfile/dtm_reader.hpp"
-#include "platform/platform.hpp"
 #include "tests/support/dem_builder.hpp"
 #include "tests/support/test_files.hpp"
 

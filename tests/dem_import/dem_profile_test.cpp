@@ -3,13 +3,9 @@
 #include <cmath>
 #include <tuple>
 
-#include "dem_import/dem_extent.hpp"
 #include "dem_import/dem_header.hpp"
 #include "dem_import/dem_profile.hpp"
-#include "dem_import/dem_status.hpp"
-#include "platform/platform.hpp"
 #include "tests/support/dem_builder.hpp"
-#include "tests/support/test_files.hpp"
 
 using namespace testing_support;
 using namespace taverlin;

@@ -5,8 +5,6 @@
 
 #include "dem_import/conversion.hpp"
 #include "dtmfile/dtm_reader.hpp"
-#include "dtmfile/dtm_writer.hpp"
-#include "dtmfile/units.hpp"
 #include "tests/support/dem_builder.hpp"
 #include "tests/support/test_files.hpp"
 

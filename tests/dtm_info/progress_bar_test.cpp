@@ -4,12 +4,7 @@
 #include <png.h>
 #include <vector>
 
-#include "dtm_info/cell_statistics.hpp"
-#include "dtm_info/dtm_description.hpp"
-#include "dtm_info/png_file.hpp"
 #include "dtm_info/progress_bar.hpp"
-#include "dtm_info/terrain_picture.hpp"
-#include "dtmfile/dtm_header.hpp"
 #include "tests/support/test_files.hpp"
 
 using namespace dtm;

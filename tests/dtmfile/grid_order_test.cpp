@@ -3,11 +3,6 @@
 #include <bit>
 #include <sys/stat.h>
 
-#include "dtmfile/dtm_header.hpp"
-#include "dtmfile/dtm_writer.hpp"
-#include "dtmfile/grid_order.hpp"
-#include "dtmfile/units.hpp"
-#include "dtmfile_io/file_sink.hpp"
 #include "tests/support/test_files.hpp"
 
 using namespace testing_support;

@@ -5,16 +5,7 @@
 #include <cstring>
 #include <limits>
 
-#include "dtmfile/conventions.hpp"
-#include "dtmfile/dtm_writer.hpp"
-#include "grid_import/dtm_output.hpp"
 #include "grid_import/grid_command_line.hpp"
-#include "grid_import/grid_data.hpp"
-#include "grid_import/grid_header.hpp"
-#include "grid_import/surfer7_reader.hpp"
-#include "grid_import/surfer_layout.hpp"
-#include "platform/platform.hpp"
-#include "tests/support/grid_builder.hpp"
 #include "tests/support/test_files.hpp"
 
 using namespace dtm;

@@ -2,12 +2,9 @@
 // takes away something it needs, and nowhere else.
 #include <gtest/gtest.h>
 
-#include "dem_import/conversion.hpp"
 #include "dem_import/dem_status.hpp"
 #include "grid_import/conversion.hpp"
 #include "grid_import/surfer_layout.hpp"
-#include "platform/platform.hpp"
-#include "tests/support/dem_builder.hpp"
 #include "tests/support/grid_builder.hpp"
 #include "tests/support/test_files.hpp"
 
