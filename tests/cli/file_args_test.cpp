@@ -6,7 +6,6 @@
 #include "cli/file_args.hpp"
 #include "tests/support/test_files.hpp"
 
-using namespace testing_support;
 using namespace cli;
 
 TEST(FileArguments, CleaningDropsALeadingQuoteAndBlanksTheOthers) {

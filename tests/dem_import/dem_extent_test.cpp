@@ -11,8 +11,6 @@
 
 using namespace testing_support;
 using namespace taverlin;
-using textscan::ScanStatus;
-using textscan::TextReader;
 
 namespace {
 

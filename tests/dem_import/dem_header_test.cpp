@@ -9,19 +9,8 @@
 using namespace testing_support;
 using namespace taverlin;
 using textscan::ScanStatus;
-using textscan::TextReader;
 
 namespace {
-
-// A reader over the given bytes, standing at `position`.
-struct BytesReader {
-    explicit BytesReader(std::string text, long position = 0)
-        : bytes(std::move(text)), in(bytes.data(), bytes.size()) {
-        in.seek(position);
-    }
-    std::string bytes;
-    TextReader in;
-};
 
 double read_double(const std::string& field) {
     double value = -99.0;

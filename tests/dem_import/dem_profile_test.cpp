@@ -3,26 +3,13 @@
 #include <cmath>
 #include <tuple>
 
-#include "dem_import/dem_header.hpp"
 #include "dem_import/dem_profile.hpp"
 #include "tests/support/dem_builder.hpp"
 
 using namespace testing_support;
 using namespace taverlin;
-using textscan::ScanStatus;
-using textscan::TextReader;
 
 namespace {
-
-// A reader over the given bytes, standing at `position`.
-struct BytesReader {
-    explicit BytesReader(std::string text, long position = 0)
-        : bytes(std::move(text)), in(bytes.data(), bytes.size()) {
-        in.seek(position);
-    }
-    std::string bytes;
-    TextReader in;
-};
 
 long skip_from(const std::string& bytes, long position,
                RecordStatus expected_result = RecordStatus::at_record) {

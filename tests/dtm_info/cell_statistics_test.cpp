@@ -6,7 +6,6 @@
 
 #include "dtm_info/dtm_description.hpp"
 
-using namespace dtm;
 using namespace dtminfo;
 
 TEST(DtminfoStatistics, CountsVoidsAndNonFiniteCellsApart) {

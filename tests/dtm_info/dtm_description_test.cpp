@@ -5,29 +5,17 @@
 #include <vector>
 
 #include "dtm_info/dtm_description.hpp"
+#include "tests/support/test_files.hpp"
 
 using namespace dtm;
 using namespace dtminfo;
-
-namespace {
-
-DtmHeader grid(std::int32_t columns, std::int32_t rows) {
-    DtmHeader header;
-    header.column_count = columns;
-    header.row_count = rows;
-    header.x_spacing = 30.0;
-    header.y_spacing = 30.0;
-    header.data_type = DTM_FLOAT32;
-    return header;
-}
-
-} // namespace
+using testing_support::float_grid_header;
 
 TEST(DtminfoDescription, DegreesAreSuggestedOnlyForBriskelGridsOfLongitudeAndLatitude) {
     // 11 columns and 5 rows, 0.5 apart: X -180 to -175, Y 88 to 90.
     const auto looks = [](float version, double x_origin, double y_origin, double x_spacing,
                           double y_spacing) {
-        DtmHeader header = grid(11, 5);
+        DtmHeader header = float_grid_header(11, 5);
         header.version = version;
         header.x_origin = x_origin;
         header.y_origin = y_origin;

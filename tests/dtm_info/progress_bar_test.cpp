@@ -7,7 +7,6 @@
 #include "dtm_info/progress_bar.hpp"
 #include "tests/support/test_files.hpp"
 
-using namespace dtm;
 using namespace dtminfo;
 
 TEST(DtminfoProgress, ShowsAfterASecondAtMostTenTimesASecondAndErasesItself) {

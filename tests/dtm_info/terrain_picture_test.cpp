@@ -14,18 +14,9 @@
 
 using namespace dtm;
 using namespace dtminfo;
+using testing_support::float_grid_header;
 
 namespace {
-
-DtmHeader grid(std::int32_t columns, std::int32_t rows) {
-    DtmHeader header;
-    header.column_count = columns;
-    header.row_count = rows;
-    header.x_spacing = 30.0;
-    header.y_spacing = 30.0;
-    header.data_type = DTM_FLOAT32;
-    return header;
-}
 
 struct Pixel {
     int r, g, b, a;
@@ -55,7 +46,7 @@ TEST(DtminfoPicture, NorthIsUpAndWestIsLeft) {
     // Three columns of two cells, file order: column 0 (south, north), ...
     // A peak in the north-west corner, a void in the south-east one. Cells
     // a thousand kilometres apart keep the shading flat.
-    DtmHeader header = grid(3, 2);
+    DtmHeader header = float_grid_header(3, 2);
     header.x_spacing = header.y_spacing = 1e6;
     const Picture picture = draw(header, {10, 100, 10, 10, VOID, 10});
     ASSERT_EQ(picture.width, 3);
@@ -91,7 +82,7 @@ TEST(DtminfoPicture, BlocksWithAnyValidCellAreDrawn) {
     // the south-west and north-east ones have a single valid cell.
     const std::vector<double> cells = {5,    VOID, VOID, VOID, VOID, VOID, 1,    2, //
                                        VOID, VOID, 3,    VOID, VOID, VOID, VOID, VOID};
-    const Picture picture = draw(grid(4, 4), cells, 2);
+    const Picture picture = draw(float_grid_header(4, 4), cells, 2);
     ASSERT_EQ(picture.width, 2);
     EXPECT_EQ(pixel(picture, 0, 1).a, 255); // south-west
     EXPECT_EQ(pixel(picture, 0, 0).a, 255); // north-west: 1 and 2
@@ -104,7 +95,7 @@ TEST(DtminfoPicture, PicturesOfHostileValuesStayDrawable) {
     const double big = 1.7976931348623157e308;
     for (const std::vector<double>& cells : std::vector<std::vector<double>>{
              {big, -big, INFINITY, NAN}, {VOID, VOID, VOID, VOID}, {7, 7, 7, 7}}) {
-        const Picture picture = draw(grid(2, 2), cells);
+        const Picture picture = draw(float_grid_header(2, 2), cells);
         EXPECT_EQ(picture.rgba.size(), 16u);
     }
 }
@@ -113,7 +104,7 @@ TEST(DtminfoPicture, GeographicSpacingIsShadedInMeters) {
     // A slope rising 10 m a column eastwards, on the equator: 3 arc-seconds
     // are 92.61 m, so the geographic grid is shaded as the metric one.
     const std::vector<double> cells = {0, 0, 0, 10, 10, 10, 20, 20, 20};
-    DtmHeader metric = grid(3, 3);
+    DtmHeader metric = float_grid_header(3, 3);
     metric.xy_units = metric.z_units = 1;
     metric.x_spacing = metric.y_spacing = 92.61;
     DtmHeader geographic = metric;
@@ -128,4 +119,36 @@ TEST(DtminfoPicture, GeographicSpacingIsShadedInMeters) {
     for (std::size_t i = 0; i < expected.rgba.size(); ++i) {
         EXPECT_NEAR(drawn.rgba[i], expected.rgba[i], 1) << i;
     }
+}
+
+TEST(DtminfoPicture, PngBytesAreThoseOfLibpngsSimplifiedWriter) {
+    // The rows are written one by one for the progress bar; the file must
+    // stay what png_image_write with PNG_IMAGE_FLAG_FAST made of it.
+    DtmHeader header = float_grid_header(40, 30);
+    std::vector<double> cells;
+    for (int i = 0; i < 40 * 30; ++i) {
+        cells.push_back(i % 7 == 0 ? VOID : std::sin(i * 0.1) * 500);
+    }
+    const Picture picture = draw(header, cells, 100);
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    image.width = static_cast<png_uint_32>(picture.width);
+    image.height = static_cast<png_uint_32>(picture.height);
+    image.format = PNG_FORMAT_RGBA;
+    image.flags = PNG_IMAGE_FLAG_FAST;
+    std::string expected(1 << 20, '\0');
+    png_alloc_size_t size = expected.size();
+    ASSERT_NE(png_image_write_to_memory(&image, expected.data(), &size, 0, picture.rgba.data(), 0,
+                                        nullptr),
+              0);
+    expected.resize(size);
+    testing_support::TempDir dir;
+    int rows_reported = 0;
+    ASSERT_TRUE(write_png_file(dir.file("p.png"), picture,
+                               [&rows_reported](std::uint64_t done, std::uint64_t total) {
+                                   EXPECT_EQ(done, static_cast<std::uint64_t>(rows_reported++));
+                                   EXPECT_EQ(total, 60u);
+                               }));
+    EXPECT_EQ(rows_reported, 60);
+    EXPECT_TRUE(testing_support::read_file(dir.file("p.png")) == expected);
 }

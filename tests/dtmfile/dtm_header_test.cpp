@@ -8,34 +8,8 @@
 using namespace testing_support;
 using namespace dtm;
 
-namespace {
-
-DtmHeader sample_header() {
-    DtmHeader header;
-    set_dtm_signature(header);
-    set_dtm_description(header, "NAME");
-    header.version = 2.0f;
-    header.x_origin = 1000.5;
-    header.y_origin = -2.25;
-    header.z_min = 1.0;
-    header.z_max = 4000.0;
-    header.rotation = 0.125;
-    header.x_spacing = 30.0;
-    header.y_spacing = 10.0;
-    header.column_count = 3;
-    header.row_count = 2;
-    header.xy_units = 1;
-    header.z_units = 0;
-    header.data_type = DTM_INT16;
-    header.coord_system = 1;
-    header.coord_zone = -7;
-    return header;
-}
-
-} // namespace
-
 TEST(DtmHeader, FieldsLieAtTheirOffsetsLittleEndian) {
-    const auto bytes = serialize_dtm_header(sample_header());
+    const auto bytes = serialize_dtm_header(sample_dtm_header());
     const std::string b(bytes.begin(), bytes.end());
     EXPECT_EQ(b.substr(0, 21), std::string("VORDA-PC BINARY .DTM\0", 21));
     EXPECT_EQ(b.substr(21, 5), std::string("NAME\0", 5));

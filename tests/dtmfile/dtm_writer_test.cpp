@@ -8,32 +8,6 @@
 using namespace testing_support;
 using namespace dtm;
 
-namespace {
-
-DtmHeader sample_header() {
-    DtmHeader header;
-    set_dtm_signature(header);
-    set_dtm_description(header, "NAME");
-    header.version = 2.0f;
-    header.x_origin = 1000.5;
-    header.y_origin = -2.25;
-    header.z_min = 1.0;
-    header.z_max = 4000.0;
-    header.rotation = 0.125;
-    header.x_spacing = 30.0;
-    header.y_spacing = 10.0;
-    header.column_count = 3;
-    header.row_count = 2;
-    header.xy_units = 1;
-    header.z_units = 0;
-    header.data_type = DTM_INT16;
-    header.coord_system = 1;
-    header.coord_zone = -7;
-    return header;
-}
-
-} // namespace
-
 TEST(DtmWriter, EachCellTypeTakesItsOwnWidth) {
     const std::vector<std::pair<int, std::string>> encodings = {
         {DTM_INT16, std::string("\xFF\xFF", 2)},
@@ -41,7 +15,7 @@ TEST(DtmWriter, EachCellTypeTakesItsOwnWidth) {
         {DTM_FLOAT32, std::string("\x00\x00\xC0\xBF", 4)},
         {DTM_FLOAT64, std::string("\x00\x00\x00\x00\x00\x00\xF8\xBF", 8)}};
     for (const auto& [data_type, bytes] : encodings) {
-        DtmHeader header = sample_header();
+        DtmHeader header = sample_dtm_header();
         header.data_type = static_cast<std::int16_t>(data_type);
         DtmWriter writer(header);
         StringSink sink;

@@ -5,7 +5,6 @@
 
 #include "tests/support/test_files.hpp"
 
-using namespace testing_support;
 using namespace dtm;
 
 TEST(DtmWriter, RowsArePlacedIntoColumnsFlippedAndAtTheirOffset) {

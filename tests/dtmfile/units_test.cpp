@@ -6,7 +6,6 @@
 #include "dtmfile/units.hpp"
 #include "tests/support/test_files.hpp"
 
-using namespace testing_support;
 using namespace dtm;
 
 TEST(Units, FactorsAreTheExactConstantsAndCodesDifferByFormat) {

@@ -9,38 +9,12 @@
 using namespace testing_support;
 using namespace dtm;
 
-namespace {
-
-DtmHeader sample_header() {
-    DtmHeader header;
-    set_dtm_signature(header);
-    set_dtm_description(header, "NAME");
-    header.version = 2.0f;
-    header.x_origin = 1000.5;
-    header.y_origin = -2.25;
-    header.z_min = 1.0;
-    header.z_max = 4000.0;
-    header.rotation = 0.125;
-    header.x_spacing = 30.0;
-    header.y_spacing = 10.0;
-    header.column_count = 3;
-    header.row_count = 2;
-    header.xy_units = 1;
-    header.z_units = 0;
-    header.data_type = DTM_INT16;
-    header.coord_system = 1;
-    header.coord_zone = -7;
-    return header;
-}
-
-} // namespace
-
 TEST(DtmWriter, HeaderFirstCellsFromByte200AndTheRangeWrittenAgain) {
     TempDir dir;
     const std::string path = dir.file("a.dtm");
     {
         FileSink sink(path);
-        DtmWriter writer(sample_header());
+        DtmWriter writer(sample_dtm_header());
         ASSERT_EQ(writer.start(sink), WriteStatus::ok);
         EXPECT_EQ(read_file(path).size(), 160u); // the header is out at once
         EXPECT_EQ(writer.put(40000.0), -25536.0);
@@ -59,7 +33,7 @@ TEST(DtmWriter, HeaderFirstCellsFromByte200AndTheRangeWrittenAgain) {
     // A grid without cells ends with its header; a file sink opens at its
     // first byte, so one never written leaves the file alone; one not
     // committed goes.
-    DtmHeader empty = sample_header();
+    DtmHeader empty = sample_dtm_header();
     empty.row_count = 0;
     {
         FileSink sink(path);
@@ -73,13 +47,13 @@ TEST(DtmWriter, HeaderFirstCellsFromByte200AndTheRangeWrittenAgain) {
     EXPECT_EQ(read_file(path).size(), 160u);
     {
         FileSink sink(path);
-        DtmWriter writer(sample_header());
+        DtmWriter writer(sample_dtm_header());
         ASSERT_EQ(writer.start(sink), WriteStatus::ok);
         writer.put(1.0);
     }
     EXPECT_FALSE(file_exists(path));
     FileSink nowhere(dir.file("no/such/a.dtm"));
-    EXPECT_EQ(DtmWriter(sample_header()).start(nowhere), WriteStatus::cannot_create);
+    EXPECT_EQ(DtmWriter(sample_dtm_header()).start(nowhere), WriteStatus::cannot_create);
 }
 
 TEST(DtmWriter, FullDeviceFailsWithoutBeingRemoved) {
@@ -88,7 +62,7 @@ TEST(DtmWriter, FullDeviceFailsWithoutBeingRemoved) {
         GTEST_SKIP() << "no /dev/full";
     }
     FileSink sink("/dev/full");
-    EXPECT_EQ(DtmWriter(sample_header()).start(sink), WriteStatus::cannot_write);
+    EXPECT_EQ(DtmWriter(sample_dtm_header()).start(sink), WriteStatus::cannot_write);
     EXPECT_EQ(::stat("/dev/full", &info), 0);
     EXPECT_TRUE(S_ISCHR(info.st_mode));
 }

@@ -9,17 +9,9 @@
 #include "tests/support/grid_builder.hpp"
 #include "tests/support/test_files.hpp"
 
-using namespace dtm;
 using namespace briskel;
-using testing_support::StringSink;
 using testing_support::TempDir;
 using testing_support::write_file;
-
-namespace {
-
-const std::string VERSION_1("\1\0\0\0", 4);
-
-} // namespace
 
 // Binary nodes land in their columns whatever the grid's shape: rows longer
 // than a block, blocks that end inside the grid, halves read at once or

@@ -11,14 +11,6 @@
 using namespace dtm;
 using namespace briskel;
 using testing_support::StringSink;
-using testing_support::TempDir;
-using testing_support::write_file;
-
-namespace {
-
-const std::string VERSION_1("\1\0\0\0", 4);
-
-} // namespace
 
 TEST(DiskSpace, EstimateCountsSixBytesAFloatCellIn64Bits) {
     EXPECT_EQ(estimated_cell_bytes(DTM_FLOAT32), 6);

@@ -10,15 +10,6 @@
 
 using namespace dtm;
 using namespace briskel;
-using testing_support::StringSink;
-using testing_support::TempDir;
-using testing_support::write_file;
-
-namespace {
-
-const std::string VERSION_1("\1\0\0\0", 4);
-
-} // namespace
 
 // Nodes become cells two at a time exactly as one at a time: blanks, values
 // past the float range, NaN and ordinary ones, from float64 and float32.

@@ -11,7 +11,6 @@
 
 using namespace dtm;
 using namespace briskel;
-using testing_support::StringSink;
 using testing_support::TempDir;
 using testing_support::write_file;
 

@@ -9,24 +9,11 @@
 #include "tests/support/test_files.hpp"
 
 using namespace testing_support;
-using namespace dtm;
-using namespace taverlin;
 using namespace briskel;
 
 namespace {
 
 constexpr std::size_t TYPE_A_FIELDS_END = 864; // the last field read is the profile count
-
-// Where a formatted read of the last number of `record` can first succeed:
-// one byte past the start of its digits (past its sign, if any).
-std::size_t last_number_readable_from(const std::string& record) {
-    const std::size_t end = record.find_last_not_of(" \r\n");
-    std::size_t start = record.find_last_of(' ', end) + 1;
-    if (record[start] == '-' || record[start] == '+') {
-        ++start;
-    }
-    return start + 1;
-}
 
 enum class Loaded { NoHeader, NoData, Whole };
 

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "textscan/text_reader.hpp"
+
 namespace testing_support {
 
 struct TestProfile {
@@ -68,5 +70,15 @@ std::string build_dem(const TestDem& dem, RecordLayout layout = RecordLayout::Fi
 
 // A profile at (x, y) with the given raw elevations.
 TestProfile make_profile(double x, double y, std::vector<int> elevations, int column_id = 1);
+
+// A reader over the given bytes, standing at `position`.
+struct BytesReader {
+    explicit BytesReader(std::string text, long position = 0)
+        : bytes(std::move(text)), in(bytes.data(), bytes.size()) {
+        in.seek(position);
+    }
+    std::string bytes;
+    textscan::TextReader in;
+};
 
 } // namespace testing_support

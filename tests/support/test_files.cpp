@@ -331,6 +331,47 @@ bool StringSink::seek(std::uint64_t offset) {
     return true;
 }
 
+dtm::DtmHeader sample_dtm_header() {
+    dtm::DtmHeader header;
+    dtm::set_dtm_signature(header);
+    dtm::set_dtm_description(header, "NAME");
+    header.version = 2.0f;
+    header.x_origin = 1000.5;
+    header.y_origin = -2.25;
+    header.z_min = 1.0;
+    header.z_max = 4000.0;
+    header.rotation = 0.125;
+    header.x_spacing = 30.0;
+    header.y_spacing = 10.0;
+    header.column_count = 3;
+    header.row_count = 2;
+    header.xy_units = 1;
+    header.z_units = 0;
+    header.data_type = dtm::DTM_INT16;
+    header.coord_system = 1;
+    header.coord_zone = -7;
+    return header;
+}
+
+dtm::DtmHeader float_grid_header(std::int32_t columns, std::int32_t rows) {
+    dtm::DtmHeader header;
+    header.column_count = columns;
+    header.row_count = rows;
+    header.x_spacing = 30.0;
+    header.y_spacing = 30.0;
+    header.data_type = dtm::DTM_FLOAT32;
+    return header;
+}
+
+std::size_t last_number_readable_from(const std::string& record) {
+    const std::size_t end = record.find_last_not_of(" \r\n");
+    std::size_t start = record.find_last_of(' ', end) + 1;
+    if (record[start] == '-' || record[start] == '+') {
+        ++start;
+    }
+    return start + 1;
+}
+
 void MemoryReporter::error(std::string_view text) {
     text_ += error_line(std::string(text));
 }

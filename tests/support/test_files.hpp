@@ -141,6 +141,16 @@ class MemoryReporter : public cli::Reporter {
     std::size_t next_key_ = 0;
 };
 
+// A header with a value in every field: 3 x 2 int16 cells in version 2.00.
+dtm::DtmHeader sample_dtm_header();
+
+// A grid of float32 cells, 30 units apart, the other fields zero.
+dtm::DtmHeader float_grid_header(std::int32_t columns, std::int32_t rows);
+
+// Where a formatted read of the last number of a text record can first
+// succeed: one byte past the start of its digits (past its sign, if any).
+std::size_t last_number_readable_from(const std::string& record);
+
 // Little-endian field readers for checking output bytes.
 std::int16_t le_int16(const std::string& bytes, std::size_t offset);
 std::int32_t le_int32(const std::string& bytes, std::size_t offset);
