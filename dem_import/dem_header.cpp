@@ -126,7 +126,7 @@ std::string format_header_report(const DemHeader& h) {
 }
 
 DemResult write_header_report(dtm::OutputSink& sink, const DemHeader& header) {
-    const std::string report = format_header_report(header);
+    const std::string report = platform::native_line_ends(format_header_report(header));
     if (!sink.write(report.data(), report.size()) || !sink.commit()) {
         return {DemStatus::cannot_write_report};
     }

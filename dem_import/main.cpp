@@ -22,7 +22,7 @@ int run(int argc, char** argv) {
     platform::clean_up_on_interruption();
     cli::print_info(
         textscan::format_text("\nUSGS DEM Import Utility -- Version %.2lf\n\n", TAVERLIN_VERSION));
-    if (parse_command_line(std::vector<std::string>(argv + 1, argv + argc), settings) !=
+    if (parse_command_line(platform::program_arguments(argc, argv), settings) !=
         cli::CommandLine::run) {
         print_usage();
         return 1;

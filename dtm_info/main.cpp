@@ -150,8 +150,7 @@ int main(int argc, char** argv) {
         platform::prepare_console();
         platform::clean_up_on_interruption();
         dtminfo::InfoSettings settings;
-        switch (dtminfo::parse_command_line(std::vector<std::string>(argv + 1, argv + argc),
-                                            settings)) {
+        switch (dtminfo::parse_command_line(platform::program_arguments(argc, argv), settings)) {
         case cli::CommandLine::run:
             break;
         case cli::CommandLine::show_usage:

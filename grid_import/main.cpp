@@ -24,7 +24,7 @@ int run(int argc, char** argv) {
     GrdRunSettings settings;
     platform::prepare_console();
     platform::clean_up_on_interruption();
-    if (parse_command_line(std::vector<std::string>(argv + 1, argv + argc), settings) !=
+    if (parse_command_line(platform::program_arguments(argc, argv), settings) !=
         cli::CommandLine::run) {
         print_usage();
         return 1;

@@ -1,8 +1,10 @@
-// Linux stand-ins for the console and file-system operations the tools were
-// first written against: case-insensitive name resolution, existence and
-// read tests, file identity, path split and join, a key without echo and
-// the free space of a volume. Everything else in the project opens, tests
-// and removes files through this layer.
+// The console and file-system operations the tools stand on, one header for
+// POSIX systems and Windows (posix_*.cpp, windows_*.cpp; common.cpp what is
+// the same on both): name resolution as a case-insensitive file system does
+// it, existence and read tests, file identity, path split and join, a key
+// without echo, the free space of a volume, the output removed on an
+// interruption. Everything else in the project opens, tests and removes
+// files through this layer.
 #pragma once
 
 #include <cstdint>
@@ -10,6 +12,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace platform {
 
@@ -109,6 +112,13 @@ struct PathParts {
 PathParts split_path(const std::string& path);
 std::string join_path(const PathParts& parts);
 
+// The program's arguments (after its name) in UTF-8.
+std::vector<std::string> program_arguments(int argc, char** argv);
+
+// A text file's content as the system ends its lines: LF on Linux, CR LF
+// on Windows.
+std::string native_line_ends(std::string text);
+
 // Case folding of ASCII letters; every other byte is left as it is.
 std::string to_lower_ascii(std::string text);
 std::string to_upper_ascii(std::string text);
@@ -152,6 +162,10 @@ class LargeMemory {
     explicit operator bool() const { return data_ != nullptr; }
 
   private:
+    // The system's side, one for each system: take `bytes` (more than 0)
+    // and set the members, or leave them empty; give the mapping back.
+    void map(std::size_t bytes);
+    void unmap();
     void release();
 
     void* data_ = nullptr;

@@ -18,16 +18,6 @@
 
 namespace platform {
 
-bool close_file(UniqueFile& file) {
-    std::FILE* raw = file.release();
-    if (raw == nullptr) {
-        return false;
-    }
-    const bool had_error = std::ferror(raw) != 0;
-    const bool closed = std::fclose(raw) == 0;
-    return closed && !had_error;
-}
-
 namespace {
 
 char lower_ascii(char c) {
@@ -215,23 +205,11 @@ PathParts split_path(const std::string& path) {
     return parts;
 }
 
-std::string join_path(const PathParts& parts) {
-    return parts.directory + parts.base + parts.extension;
+std::vector<std::string> program_arguments(int argc, char** argv) {
+    return std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc);
 }
 
-std::string to_lower_ascii(std::string text) {
-    for (char& c : text) {
-        c = lower_ascii(c);
-    }
-    return text;
-}
-
-std::string to_upper_ascii(std::string text) {
-    for (char& c : text) {
-        if (c >= 'a' && c <= 'z') {
-            c = static_cast<char>(c - 'a' + 'A');
-        }
-    }
+std::string native_line_ends(std::string text) {
     return text;
 }
 

@@ -4,7 +4,6 @@
 
 #include <cstdint>
 #include <sys/mman.h>
-#include <utility>
 
 namespace platform {
 
@@ -12,16 +11,9 @@ namespace {
 
 constexpr std::size_t HUGE_PAGE = std::size_t{2} << 20;
 
-// Where an empty array points.
-alignas(16) unsigned char empty_array[16];
-
 } // namespace
 
-LargeMemory::LargeMemory(std::size_t bytes) {
-    if (bytes == 0) {
-        data_ = empty_array;
-        return;
-    }
+void LargeMemory::map(std::size_t bytes) {
     if (bytes > SIZE_MAX - 2 * HUGE_PAGE) {
         return;
     }
@@ -41,34 +33,8 @@ LargeMemory::LargeMemory(std::size_t bytes) {
     data_ = reinterpret_cast<void*>(aligned);
 }
 
-LargeMemory::~LargeMemory() {
-    release();
-}
-
-LargeMemory::LargeMemory(LargeMemory&& other) noexcept {
-    *this = std::move(other);
-}
-
-LargeMemory& LargeMemory::operator=(LargeMemory&& other) noexcept {
-    if (this != &other) {
-        release();
-        data_ = other.data_;
-        mapping_ = other.mapping_;
-        mapped_bytes_ = other.mapped_bytes_;
-        other.data_ = nullptr;
-        other.mapping_ = nullptr;
-        other.mapped_bytes_ = 0;
-    }
-    return *this;
-}
-
-void LargeMemory::release() {
-    if (mapping_ != nullptr) {
-        ::munmap(mapping_, mapped_bytes_);
-    }
-    data_ = nullptr;
-    mapping_ = nullptr;
-    mapped_bytes_ = 0;
+void LargeMemory::unmap() {
+    ::munmap(mapping_, mapped_bytes_);
 }
 
 } // namespace platform

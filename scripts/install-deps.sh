@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs the build and test tools with apt-get when any of them is missing;
-# with the argument "fuzz", the fuzzing tool chain too.
+# with the argument "fuzz", the fuzzing tool chain too; with "windows", the
+# MinGW-w64 cross compiler, Wine and zlib for Windows, and libpng built for
+# Windows from Debian's source package (scripts/build-windows-deps.sh).
 set -euo pipefail
 
 missing=()
@@ -27,7 +29,19 @@ if [ "${1:-}" = fuzz ]; then
         missing+=(libclang-rt-14-dev)
 fi
 
+# "windows": the cross compiler, Wine to run what it makes, zlib for it, and
+# what turns the man pages into HTML.
+if [ "${1:-}" = windows ]; then
+    command -v x86_64-w64-mingw32-g++-posix >/dev/null 2>&1 || missing+=(g++-mingw-w64-x86-64-posix)
+    command -v wine >/dev/null 2>&1 || missing+=(wine)
+    command -v wine64 >/dev/null 2>&1 || [ -x /usr/lib/wine/wine64 ] || missing+=(wine64)
+    [ -f /usr/x86_64-w64-mingw32/lib/libz.a ] || missing+=(libz-mingw-w64-dev)
+    command -v groff >/dev/null 2>&1 && [ -d /usr/share/groff/current/tmac ] &&
+        [ -f /usr/share/groff/current/font/devhtml/DESC ] || missing+=(groff)
+fi
+
 if [ ${#missing[@]} -eq 0 ]; then
+    [ "${1:-}" = windows ] && exec bash "$(dirname "$0")/build-windows-deps.sh"
     exit 0
 fi
 
@@ -38,3 +52,6 @@ if [ "$(id -u)" -ne 0 ]; then
 fi
 "${sudo_cmd[@]}" apt-get update -qq
 DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq "${missing[@]}"
+if [ "${1:-}" = windows ]; then
+    exec bash "$(dirname "$0")/build-windows-deps.sh"
+fi
