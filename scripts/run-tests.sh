@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# Builds everything and runs the whole test suite in three phases, each under
+# Builds everything and runs the whole test suite in four phases, each under
 # a heading: the optimised build and its tests, the same tests under
 # AddressSanitizer and UndefinedBehaviorSanitizer (both suites replay every
-# fuzz target on its seeds), and every fuzz target under libFuzzer for a short
-# while (FUZZ_SECONDS, 30 by default). A phase that fails does not stop the
+# fuzz target on its seeds), every fuzz target under libFuzzer for a short
+# while (FUZZ_SECONDS, 30 by default), and the Windows programs cross-built
+# and compared with the Linux ones under Wine. A phase that fails does not stop the
 # next one; the summary at the end gives each phase's counts, and the script
 # fails when anything failed. Each phase's output is also kept in
 # build/test-logs/.
@@ -77,6 +78,35 @@ while IFS= read -r line; do
 done < <(targets_line)
 total_passed=$((total_passed + fuzz_passed))
 total_failed=$((total_failed + fuzz_failed))
+
+# The Windows programs, cross-built and run under Wine: their imports are
+# system DLLs only, and on the samples and the fuzz seeds they give what the
+# Linux programs give.
+heading "Windows build and tests under Wine"
+windows_phase() {
+    bash scripts/install-deps.sh windows &&
+        cmake --preset windows >/dev/null &&
+        cmake --build --preset windows -j"$(nproc)" &&
+        bash scripts/check-windows-imports.sh build/windows/*/*.exe &&
+        bash scripts/compare-windows.sh build/release build/windows
+}
+run_logged "$logs/windows.log" windows_phase
+windows_status=$?
+line=$(grep -E '^Linux and Windows builds compared: ' "$logs/windows.log" | tail -1)
+if [ -z "$line" ]; then
+    summary+=("$(printf '%-27s build or import check FAILED (%s)' "Windows under Wine:" "$logs/windows.log")")
+    total_failed=$((total_failed + 1))
+else
+    runs=$(sed -E 's/.*compared: ([0-9]+) runs.*/\1/' <<<"$line")
+    differing=$(sed -E 's/.*, ([0-9]+) differences.*/\1/' <<<"$line")
+    summary+=("$(printf '%-27s %d passed, %d failed (runs against the Linux build)' \
+        "Windows under Wine:" $((runs - differing)) "$differing")")
+    total_passed=$((total_passed + runs - differing))
+    total_failed=$((total_failed + differing))
+    if [ "$windows_status" -ne 0 ] && [ "$differing" -eq 0 ]; then
+        total_failed=$((total_failed + 1))
+    fi
+fi
 
 heading "Summary"
 printf '%s\n' "${summary[@]}"
