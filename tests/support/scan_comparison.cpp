@@ -23,7 +23,17 @@ struct Closer {
 using File = std::unique_ptr<std::FILE, Closer>;
 
 File memory_stream(std::string& bytes) {
+#ifdef _WIN32
+    // No fmemopen: a temporary file holding the bytes.
+    File file(std::tmpfile());
+    if (file) {
+        std::fwrite(bytes.data(), 1, bytes.size(), file.get());
+        std::rewind(file.get());
+    }
+    return file;
+#else
     return File(::fmemopen(bytes.data(), bytes.size(), "r"));
+#endif
 }
 
 // One number read by either side: its status, value bits and position after.
