@@ -6,6 +6,32 @@
 # benchmark helpers and fuzz targets have no install rules.
 include(GNUInstallDirs)
 
+# On Windows: a zip to unpack anywhere, with the three programs, the README,
+# the licence and the manual pages as HTML pages (made by groff).
+if(WIN32)
+    install(TARGETS taverlin briskel dtminfo RUNTIME DESTINATION . COMPONENT tools)
+    install(FILES ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION .
+            COMPONENT tools)
+    find_program(TERRAIN_GROFF groff REQUIRED)
+    set(pages)
+    foreach(program taverlin briskel dtminfo)
+        set(page ${PROJECT_BINARY_DIR}/html/${program}.html)
+        add_custom_command(OUTPUT ${page}
+            COMMAND ${CMAKE_COMMAND} -E make_directory ${PROJECT_BINARY_DIR}/html
+            COMMAND ${TERRAIN_GROFF} -man -Thtml ${PROJECT_SOURCE_DIR}/docs/${program}.1 > ${page}
+            DEPENDS ${PROJECT_SOURCE_DIR}/docs/${program}.1 VERBATIM)
+        list(APPEND pages ${page})
+    endforeach()
+    add_custom_target(man_pages_html ALL DEPENDS ${pages})
+    install(FILES ${pages} DESTINATION . COMPONENT tools)
+    set(CPACK_GENERATOR ZIP)
+    set(CPACK_PACKAGE_NAME terrain-converters)
+    set(CPACK_PACKAGE_FILE_NAME terrain-converters-${PROJECT_VERSION}-win64)
+    set(CPACK_STRIP_FILES ON)
+    include(CPack)
+    return()
+endif()
+
 # Everything the tools' package holds is in the component "tools"; the GDAL
 # plugin, when it is built, installs into "gdal_driver", its own package.
 install(TARGETS taverlin briskel dtminfo RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR}

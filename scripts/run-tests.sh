@@ -80,8 +80,8 @@ total_passed=$((total_passed + fuzz_passed))
 total_failed=$((total_failed + fuzz_failed))
 
 # The Windows programs, cross-built and run under Wine: the unit tests, the
-# imports (system DLLs only), and on the samples and the fuzz seeds what the
-# Linux programs give.
+# imports (system DLLs only), the zip, and on the samples and the fuzz seeds
+# what the Linux programs give.
 export WINEDEBUG=-all
 windows_build() {
     bash scripts/install-deps.sh windows && { wineserver -p >/dev/null 2>&1 || true; } &&
@@ -89,6 +89,14 @@ windows_build() {
 }
 windows_checks() {
     bash scripts/check-windows-imports.sh build/windows/*/*.exe &&
+        (cd build/windows && rm -f ./*.zip && cpack -G ZIP >/dev/null) &&
+        python3 - build/windows/terrain-converters-*-win64.zip <<'CHECK' &&
+import sys, zipfile
+names = sorted(n.split("/", 1)[1] for n in zipfile.ZipFile(sys.argv[1]).namelist())
+print(sys.argv[1].rsplit("/", 1)[1] + ":", " ".join(names))
+expected = [p + e for p in ("briskel", "dtminfo", "taverlin") for e in (".exe", ".html")]
+sys.exit(names != sorted(expected + ["LICENSE", "README.md"]))
+CHECK
         bash scripts/compare-windows.sh build/release build/windows
 }
 ctest_phase "Windows build and tests under Wine" windows windows windows_build
