@@ -1,5 +1,6 @@
 // The parts of the platform layer that are the same on every system.
 #include "platform/platform.hpp"
+#include "platform/system_names.hpp"
 
 #include <utility>
 
@@ -13,6 +14,21 @@ bool close_file(UniqueFile& file) {
     const bool had_error = std::ferror(raw) != 0;
     const bool closed = std::fclose(raw) == 0;
     return closed && !had_error;
+}
+
+PathParts split_path(const std::string& path) {
+    PathParts parts;
+    const std::size_t name_start = file_name_start(path);
+    parts.directory = path.substr(0, name_start);
+    const std::string name = path.substr(name_start);
+    const std::size_t dot = name.rfind('.');
+    if (dot == std::string::npos) {
+        parts.base = name;
+    } else {
+        parts.base = name.substr(0, dot);
+        parts.extension = name.substr(dot);
+    }
+    return parts;
 }
 
 std::string join_path(const PathParts& parts) {

@@ -2,6 +2,7 @@
 // matched ignoring case as the tools' home file systems match them, file
 // identity, path parts and free space.
 #include "platform/platform.hpp"
+#include "platform/system_names.hpp"
 
 #include <algorithm>
 #include <cerrno>
@@ -189,20 +190,9 @@ bool seek(std::FILE* stream, std::uint64_t offset) {
     return ::fseeko(stream, static_cast<off_t>(offset), SEEK_SET) == 0;
 }
 
-PathParts split_path(const std::string& path) {
-    PathParts parts;
+std::size_t file_name_start(const std::string& path) {
     const std::size_t slash = path.rfind('/');
-    const std::size_t name_start = slash == std::string::npos ? 0 : slash + 1;
-    parts.directory = path.substr(0, name_start);
-    const std::string name = path.substr(name_start);
-    const std::size_t dot = name.rfind('.');
-    if (dot == std::string::npos) {
-        parts.base = name;
-    } else {
-        parts.base = name.substr(0, dot);
-        parts.extension = name.substr(dot);
-    }
-    return parts;
+    return slash == std::string::npos ? 0 : slash + 1;
 }
 
 std::vector<std::string> program_arguments(int argc, char** argv) {

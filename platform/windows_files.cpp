@@ -13,6 +13,7 @@
 #include <io.h>
 #include <shellapi.h>
 
+#include "platform/system_names.hpp"
 #include "platform/windows_text.hpp"
 
 namespace platform {
@@ -180,23 +181,12 @@ bool seek(std::FILE* stream, std::uint64_t offset) {
            ::_fseeki64(stream, static_cast<long long>(offset), SEEK_SET) == 0;
 }
 
-PathParts split_path(const std::string& path) {
-    PathParts parts;
-    std::size_t name_start = path.find_last_of("/\\");
-    name_start = name_start == std::string::npos ? 0 : name_start + 1;
-    if (name_start == 0 && path.size() >= 2 && path[1] == ':') {
-        name_start = 2; // "C:name" lies in the drive's current folder
+std::size_t file_name_start(const std::string& path) {
+    const std::size_t separator = path.find_last_of("/\\");
+    if (separator != std::string::npos) {
+        return separator + 1;
     }
-    parts.directory = path.substr(0, name_start);
-    const std::string name = path.substr(name_start);
-    const std::size_t dot = name.rfind('.');
-    if (dot == std::string::npos) {
-        parts.base = name;
-    } else {
-        parts.base = name.substr(0, dot);
-        parts.extension = name.substr(dot);
-    }
-    return parts;
+    return path.size() >= 2 && path[1] == ':' ? 2 : 0; // "C:name": the drive's current folder
 }
 
 std::string native_line_ends(std::string text) {
