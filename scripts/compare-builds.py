@@ -53,6 +53,14 @@ compared, and each difference with a hint: the first differing byte of a file
 new/ with each build's standard output and error beside them). Runs go two at
 a time (--jobs).
 
+With --windows the new build is a Windows build (build/windows) run under
+Wine: its programs are the .exe files, its text (standard output and error,
+.HDR reports, the batch log) is compared once CR LF is read as LF, the test
+suite recorded is the old (Linux) build's, and the recorded runs whose setup
+exists only on POSIX systems are left out (fault injection through a
+preloaded library, file-size limits, named pipes, devices). So the black-box
+tests' runs are made against the Windows programs too.
+
 Exit status: 0 when no run outside the fault-injection runs differs, 1
 otherwise, 2 when the comparison could not be made.
 """
@@ -88,6 +96,11 @@ CATEGORIES = [
 ]
 SUITE_EXCLUDED = "^(man_pages|install_test)$"
 BIG_FILE = 1 << 20  # hashes of files at least this large are reused while unchanged
+# With --windows, the new build is a Windows build run under Wine: its
+# programs are the .exe files, and its text (standard output and error, .HDR
+# reports, the batch log) is compared once CR LF is read as LF.
+WINDOWS = {"build": None}
+TEXT_FILES = (".hdr", ".logfile")
 PICTURE = [b"/Ipicture.png", b"/W600"]
 
 
@@ -207,6 +220,22 @@ def recorded_jobs(root):
     return jobs
 
 
+def posix_only(job):
+    """True for a run whose setup exists only on POSIX systems: fault injection
+    through a preloaded library, a file-size limit, a named pipe, a device
+    named or linked to."""
+    if job.category == "fault" or job.fifos:
+        return True
+    if any(step.limit or any(b"/dev/" in a for a in step.arguments) for step in job.steps):
+        return True
+    for root, dirs, names in os.walk(job.snapshot or "/nonexistent"):
+        for name in dirs + names:
+            path = os.path.join(root, name)
+            if os.path.islink(path) and os.readlink(path).startswith("/dev/"):
+                return True
+    return False
+
+
 def with_dtminfo(dtm):
     return [Step("dtminfo", [dtm]), Step("dtminfo", [dtm] + PICTURE)]
 
@@ -312,7 +341,7 @@ def prepare(job, work):
         shutil.copyfile(source, destination)
 
 
-def run_step(step, program, work, directory, timeout):
+def run_step(step, program, work, directory, timeout, windows=False):
     """Runs `step` with `program` in `work`; returns (status, stdout, stderr)."""
     def swap(data):
         return data.replace(directory, os.fsencode(work)) if directory else data
@@ -332,7 +361,10 @@ def run_step(step, program, work, directory, timeout):
             resource.setrlimit(resource.RLIMIT_FSIZE, (step.limit, step.limit))
 
     try:
-        done = subprocess.run([os.fsencode(program)] + [swap(a) for a in step.arguments],
+        runner = [b"wine"] if windows else []
+        if windows:
+            environment[b"WINEDEBUG"] = b"-all"  # Wine's own notes stay out of the output
+        done = subprocess.run(runner + [os.fsencode(program)] + [swap(a) for a in step.arguments],
                               cwd=work, input=step.stdin, capture_output=True, env=environment,
                               preexec_fn=limit_file_size, timeout=timeout)
     except subprocess.TimeoutExpired as expired:
@@ -344,6 +376,9 @@ def run_step(step, program, work, directory, timeout):
         except ValueError:
             name = str(-done.returncode)
         return f"ended by signal {name}", done.stdout, done.stderr
+    if windows:
+        return (f"exit status {done.returncode}", done.stdout.replace(b"\r\n", b"\n"),
+                done.stderr.replace(b"\r\n", b"\n"))
     return f"exit status {done.returncode}", done.stdout, done.stderr
 
 
@@ -354,7 +389,11 @@ class Hasher:
     def __init__(self):
         self.known = {}
 
-    def digest(self, path, info):
+    def digest(self, path, info, crlf=False):
+        if crlf:
+            with open(path, "rb") as f:
+                data = f.read().replace(b"\r\n", b"\n")
+            return hashlib.sha256(data).hexdigest(), len(data)
         key = (info.st_dev, info.st_ino, info.st_size, info.st_mtime_ns)
         if info.st_size >= BIG_FILE and key in self.known:
             return self.known[key]
@@ -371,8 +410,9 @@ class Hasher:
         return value
 
 
-def folder_state(work, hasher):
-    """{name: description} of everything in the working folder."""
+def folder_state(work, hasher, crlf=False):
+    """{name: description} of everything in the working folder; with `crlf`,
+    text files as if their CR LF were LF."""
     state = {}
     for root, dirs, names in os.walk(work):
         for name in dirs + names:
@@ -384,6 +424,9 @@ def folder_state(work, hasher):
                 state[relative] = ("symbolic link", os.readlink(os.fsencode(path)))
             elif stat.S_ISDIR(info.st_mode):
                 state[relative] = ("folder", oct(mode))
+            elif stat.S_ISREG(info.st_mode) and crlf and name.lower().endswith(TEXT_FILES):
+                digest, size = hasher.digest(path, info, crlf=True)
+                state[relative] = ("file", oct(mode), size, digest)
             elif stat.S_ISREG(info.st_mode):
                 state[relative] = ("file", oct(mode), info.st_size, hasher.digest(path, info))
             elif stat.S_ISFIFO(info.st_mode):
@@ -398,11 +441,12 @@ def run_build(job, build, work, timeout, hasher):
     then (status, stdout, stderr, state afterwards) for each step."""
     os.mkdir(work)
     prepare(job, work)
+    windows = build == WINDOWS["build"]
     results = [(None, b"", b"", folder_state(work, hasher))]
     for step in job.steps:
-        program = os.path.join(build, PROGRAMS[step.program])
-        status, out, err = run_step(step, program, work, job.directory, timeout)
-        results.append((status, out, err, folder_state(work, hasher)))
+        program = os.path.join(build, PROGRAMS[step.program]) + (".exe" if windows else "")
+        status, out, err = run_step(step, program, work, job.directory, timeout, windows)
+        results.append((status, out, err, folder_state(work, hasher, windows)))
     return results
 
 
@@ -607,6 +651,9 @@ def main():
     parser.add_argument("--bench-inputs", help="folder of large *.dem and *.grd inputs")
     parser.add_argument("--fuzz-work", help="folder whose corpus/ holds the corpora fuzzers grew")
     parser.add_argument("--keep", help="folder to keep the working folders of differing runs in")
+    parser.add_argument("--windows", action="store_true",
+                        help="the new build is a Windows build, run under Wine; the test "
+                        "suite recorded is the old build's, fault injection is left out")
     parser.add_argument("--jobs", type=int, default=2, help="runs at a time (2)")
     parser.add_argument("--timeout", type=float, default=600,
                         help="seconds a program may run (600)")
@@ -616,10 +663,14 @@ def main():
     for build in (options.old, options.new):
         build = os.path.abspath(build)
         for program in PROGRAMS.values():
+            if options.windows and build == os.path.abspath(options.new):
+                program += ".exe"
             if not os.access(os.path.join(build, program), os.X_OK):
                 fail(f"no program {program} in {build}")
         builds.append(build)
     old_build, new_build = builds
+    if options.windows:
+        WINDOWS["build"] = new_build
     keep = os.path.abspath(options.keep) if options.keep else None
     start = time.monotonic()
 
@@ -627,8 +678,13 @@ def main():
     try:
         jobs = []
         if options.record:
-            record_suite(new_build, scratch / "runs")
+            record_suite(old_build if options.windows else new_build, scratch / "runs")
             jobs += recorded_jobs(scratch / "runs")
+            if options.windows:
+                recorded = len(jobs)
+                jobs = [job for job in jobs if not posix_only(job)]
+                say(f"  {recorded - len(jobs)} recorded runs need what only POSIX systems have "
+                    "(a preloaded library, a file-size limit, a pipe, a device), left out")
         jobs += sample_jobs() + fuzz_jobs(options.fuzz_work)
         if options.bench_inputs:
             bench = Path(options.bench_inputs)

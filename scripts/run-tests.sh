@@ -80,8 +80,9 @@ total_passed=$((total_passed + fuzz_passed))
 total_failed=$((total_failed + fuzz_failed))
 
 # The Windows programs, cross-built and run under Wine: the unit tests, the
-# imports (system DLLs only), the zip, and on the samples and the fuzz seeds
-# what the Linux programs give.
+# imports (system DLLs only), the zip, and what the Linux programs give: on
+# the samples and the fuzz seeds, and in every run of the black-box tests
+# whose setup Windows can have (compare-builds.py --windows).
 export WINEDEBUG=-all
 windows_build() {
     bash scripts/install-deps.sh windows && { wineserver -p >/dev/null 2>&1 || true; } &&
@@ -97,7 +98,9 @@ print(sys.argv[1].rsplit("/", 1)[1] + ":", " ".join(names))
 expected = [p + e for p in ("briskel", "dtminfo", "taverlin") for e in (".exe", ".html")]
 sys.exit(names != sorted(expected + ["LICENSE", "README.md"]))
 CHECK
-        bash scripts/compare-windows.sh build/release build/windows
+        bash scripts/compare-windows.sh build/release build/windows &&
+        python3 scripts/compare-builds.py --old build/release --new build/windows --windows \
+            --record --timeout 120
 }
 ctest_phase "Windows build and tests under Wine" windows windows windows_build
 run_logged "$logs/windows-compare.log" windows_checks
@@ -110,6 +113,14 @@ if [ -z "$line" ]; then
 else
     runs=$(sed -E 's/.*compared: ([0-9]+) runs.*/\1/' <<<"$line")
     differing=$(sed -E 's/.*, ([0-9]+) differences.*/\1/' <<<"$line")
+    # The test suite's runs replayed against the .exe files.
+    replayed=$(sed -nE 's/^Runs compared: ([0-9]+)$/\1/p' "$logs/windows-compare.log")
+    replayed_differing=$(sed -nE 's/^Differences in ([0-9]+) .*/\1/p' "$logs/windows-compare.log" |
+        awk '{sum += $1} END {print sum + 0}')
+    if [ -n "$replayed" ]; then
+        runs=$((runs + replayed))
+        differing=$((differing + replayed_differing))
+    fi
     summary+=("$(printf '%-27s %d passed, %d failed (runs compared with the Linux build)' \
         "Windows against Linux:" $((runs - differing)) "$differing")")
     total_passed=$((total_passed + runs - differing))

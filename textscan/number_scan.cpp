@@ -242,8 +242,10 @@ ScanStatus read_integer(TextReader& in, int width, std::int32_t& value) {
     }
     // Decimal only: a leading 0 is a digit like any other, and "0x" ends
     // the number after its 0.
-    // Accumulated as strtol does for a long: saturating at its limits.
-    constexpr std::uint64_t LIMIT = static_cast<std::uint64_t>(LONG_MAX) + 1;
+    // Accumulated as strtol does for a long of 64 bits (the C library whose
+    // reading the tools keep, on every system): saturating at its limits.
+    constexpr std::uint64_t LIMIT =
+        static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max()) + 1;
     constexpr std::uint64_t LARGEST_BEFORE_DIGIT = LIMIT / 10;
     bool any_digit = false;
     std::uint64_t magnitude = 0;

@@ -20,7 +20,7 @@ enum class [[nodiscard]] ScanStatus : int{end = -1, mismatch = 0, ok = 1};
 // "%d", or "%<width>d" for width > 0: white space skipped, then an optional
 // sign and decimal digits (a leading 0 is just a digit, a 0x prefix no
 // prefix), at most `width` characters after the white space. Values beyond
-// the range of a long saturate, then keep their low 32 bits.
+// the range of a 64-bit long saturate, then keep their low 32 bits.
 ScanStatus scan_integer(TextReader& in, int width, std::int32_t& value);
 
 // "%lf": white space skipped, then a decimal or hexadecimal floating-point

@@ -11,8 +11,8 @@ using namespace taverlin;
 
 namespace {
 
-long skip_from(const std::string& bytes, long position,
-               RecordStatus expected_result = RecordStatus::at_record) {
+std::int64_t skip_from(const std::string& bytes, long position,
+                       RecordStatus expected_result = RecordStatus::at_record) {
     BytesReader file(bytes, position);
     EXPECT_EQ(skip_to_next_record(file.in), expected_result);
     return file.in.tell();

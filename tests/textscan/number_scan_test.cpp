@@ -195,6 +195,21 @@ TEST(NumberScan, GeneratedTextsReadAsTheLibraryReadsThem) {
 
 } // namespace
 
+// Past 32 bits an integer keeps the low bits of the 64-bit long it
+// saturates at, on every system (a long has 32 bits on Windows).
+TEST(NumberScan, IntegersBeyond32BitsKeepTheLowBitsOfA64BitLong) {
+    const std::pair<const char*, std::int32_t> cases[] = {{"9999999999", 1410065407},
+                                                          {"-9999999999", -1410065407},
+                                                          {"99999999999999999999", -1},
+                                                          {"-99999999999999999999", 0}};
+    for (const auto& [text, expected] : cases) {
+        textscan::TextReader in(text, std::strlen(text));
+        std::int32_t value = 0;
+        EXPECT_EQ(textscan::scan_integer(in, 0, value), textscan::ScanStatus::ok);
+        EXPECT_EQ(value, expected) << text;
+    }
+}
+
 // Profiles as DEMs hold them, with the damage files carry: runs of numbers
 // read many at a time must stop and go on exactly where single calls do.
 TEST(NumberScan, IntegerRunsReadAsSingleCallsDo) {
