@@ -74,5 +74,26 @@ for dtm in "$work"/dtm/*.dtm; do
     compare "$dtm" dtm_info/dtminfo "$(basename "$dtm")" /Ipicture.png /W300
     compare "$dtm" dtm_info/dtminfo "$(basename "$dtm")" /J
 done
+# A full disk, as Wine offers one (Z:\dev\full): each program fails with its
+# error line and status 1, and the device is left as it is.
+full_disk() {
+    local expected=$1
+    shift
+    runs=$((runs + 1))
+    local out status
+    out=$(cd "$work/dtm" && wine "$@" </dev/null 2>/dev/null)
+    status=$?
+    if [ "$status" -ne 1 ] || ! grep -qF "$expected" <<<"$out" || [ ! -c /dev/full ]; then
+        echo "DIFFERS: $* on a full disk: status $status, output: $out"
+        differences=$((differences + 1))
+    fi
+}
+full_disk "ERROR: Cannot write DTM file: z:\dev\full" \
+    "$repo/$windows/dem_import/taverlin.exe" "$repo/samples/topobathy_utm10.dem" 'Z:\dev\full' /S
+full_disk "ERROR: Could not write destination dtm file: z:\dev\full" \
+    "$repo/$windows/grid_import/briskel.exe" "$repo/samples/topobathy_utm10_dsbb.grd" 'Z:\dev\full' m m
+full_disk "ERROR: Cannot write picture file: Z:\dev\full" \
+    "$repo/$windows/dtm_info/dtminfo.exe" topobathy_utm10.dtm '/IZ:\dev\full'
+
 echo "Linux and Windows builds compared: $runs runs, $files files, $differences differences"
 [ "$differences" -eq 0 ]
