@@ -103,21 +103,6 @@ std::string describe_header_range(const DtmHeader& header) {
 
 } // namespace
 
-const char* cell_type_name(int data_type) {
-    switch (data_type) {
-    case dtm::DTM_INT16:
-        return "int16";
-    case dtm::DTM_INT32:
-        return "int32";
-    case dtm::DTM_FLOAT32:
-        return "float32";
-    case dtm::DTM_FLOAT64:
-        return "float64";
-    default:
-        return "unknown";
-    }
-}
-
 DtmConvention dtm_convention(const DtmHeader& header, std::optional<double> void_option) {
     DtmConvention convention;
     convention.writer = dtm::convention_for_version(header.version);
@@ -351,7 +336,7 @@ std::string describe_header(const std::string& path, const DtmHeader& header,
     text += report_line("Description:", format_text("\"%s\"", description_text(header).c_str()));
     text += report_line("Version:", describe_version(header, convention));
     text += report_line("Cell type:", format_text("%s (code %d), %zu bytes a cell",
-                                                  cell_type_name(header.data_type),
+                                                  dtm::dtm_cell_type_name(header.data_type),
                                                   header.data_type, facts.cell_size));
     text += report_line("Void value:", describe_voids(convention));
     text += report_line("Grid:", format_text("%d columns (west to east) x %d rows (south to "

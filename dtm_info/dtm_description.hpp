@@ -43,9 +43,6 @@ std::string format_number(double value);
 // "feet", "meters", or "unknown" for a unit code.
 const char* unit_word(int code);
 
-// "int16", "int32", "float32", "float64" or "unknown" for a cell type code.
-const char* cell_type_name(int data_type);
-
 // The reference system of a coord_system code, as the USGS numbers them.
 const char* coordinate_system_name(int code);
 

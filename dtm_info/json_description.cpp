@@ -46,7 +46,7 @@ Json header_object(const dtm::DtmHeader& header, const dtm::DtmFileFacts& facts,
     Json version = quantity(header.version, nullptr);
     version.erase("unit");
     version["writer"] = convention.writer != nullptr ? Json(convention.writer->name) : Json();
-    Json cell_type = coded(header.data_type, cell_type_name(header.data_type));
+    Json cell_type = coded(header.data_type, dtm::dtm_cell_type_name(header.data_type));
     cell_type["bytes"] = facts.cell_size;
     return {
         {"signature", signature_text(header)},

@@ -21,6 +21,21 @@ std::size_t dtm_cell_size(int data_type) {
     }
 }
 
+const char* dtm_cell_type_name(int data_type) {
+    switch (data_type) {
+    case DTM_INT16:
+        return "int16";
+    case DTM_INT32:
+        return "int32";
+    case DTM_FLOAT32:
+        return "float32";
+    case DTM_FLOAT64:
+        return "float64";
+    default:
+        return "unknown";
+    }
+}
+
 void set_dtm_signature(DtmHeader& header) {
     header.signature.fill('\0');
     std::memcpy(header.signature.data(), DTM_SIGNATURE, sizeof DTM_SIGNATURE - 1);

@@ -25,6 +25,9 @@ enum DtmDataType : std::int16_t {
 // Size in bytes of one cell of the given type, 0 for an unknown code.
 std::size_t dtm_cell_size(int data_type);
 
+// "int16", "int32", "float32" or "float64"; "unknown" for another code.
+const char* dtm_cell_type_name(int data_type);
+
 struct DtmHeader {
     std::array<char, 21> signature = {'V', 'O', 'R', 'D', 'A', '-', 'P', 'C', ' ', 'B', 'I',
                                       'N', 'A', 'R', 'Y', ' ', '.', 'D', 'T', 'M', '\0'};

@@ -576,10 +576,7 @@ void check_dem(const std::string& bytes, const std::string& path) {
     }
     // The grid as the DTM header gives it (X and Y are not scaled here).
     dtm::DtmHeader header;
-    dtm::DtmFileFacts facts;
-    const auto span =
-        std::span(reinterpret_cast<const std::uint8_t*>(sink.bytes().data()), sink.bytes().size());
-    (void)dtm::check_dtm_header(span, sink.bytes().size(), header, facts);
+    (void)sink.header(header);
     const DemExtent extent{header.x_origin,  header.y_origin,     header.rotation, header.x_spacing,
                            header.y_spacing, header.column_count, header.row_count};
     // A valid elevation code is the DEM's unit, an invalid one feet.

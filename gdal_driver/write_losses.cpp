@@ -13,19 +13,6 @@ std::string valid_source_cells(std::uint64_t count) {
     return std::to_string(count) + (count == 1 ? " valid source cell" : " valid source cells");
 }
 
-const char* type_name(int data_type) {
-    switch (data_type) {
-    case dtm::DTM_INT16:
-        return "int16";
-    case dtm::DTM_INT32:
-        return "int32";
-    case dtm::DTM_FLOAT32:
-        return "float32";
-    default:
-        return "float64";
-    }
-}
-
 } // namespace
 
 WriteLosses::WriteLosses(const dtm::DtmHeader& header)
@@ -43,7 +30,7 @@ void WriteLosses::add_description(const std::string& text) {
 }
 
 void WriteLosses::warn() const {
-    const char* type = type_name(data_type_);
+    const char* type = dtm::dtm_cell_type_name(data_type_);
     if (equal_to_void_ > 0) {
         CPLError(CE_Warning, CPLE_AppDefined,
                  "%s equal to the void value %g will read as void in the DTM file; give such cells "

@@ -36,9 +36,7 @@ DemResult convert(const std::string& path, dtm::DtmHeader& header) {
     StringSink report;
     MemoryReporter console;
     const DemResult result = convert_dem(settings, {dtm, report, console});
-    dtm::DtmFileFacts facts;
-    const auto bytes = reinterpret_cast<const std::uint8_t*>(dtm.bytes().data());
-    (void)dtm::check_dtm_header({bytes, dtm.bytes().size()}, dtm.bytes().size(), header, facts);
+    (void)dtm.header(header);
     return result;
 }
 

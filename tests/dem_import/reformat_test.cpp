@@ -36,10 +36,7 @@ std::string reformat(bool feet, DtmHeader& header, bool read_twice = false,
     StringSink report;
     MemoryReporter console(feet ? "f" : "m");
     EXPECT_TRUE(convert_dem(settings, {dtm, report, console}).ok()) << console.text();
-    const auto bytes = reinterpret_cast<const std::uint8_t*>(dtm.bytes().data());
-    DtmFileFacts facts;
-    EXPECT_EQ(check_dtm_header({bytes, dtm.bytes().size()}, dtm.bytes().size(), header, facts),
-              DtmReadStatus::ok);
+    EXPECT_EQ(dtm.header(header), DtmReadStatus::ok);
     return dtm.bytes().substr(DTM_DATA_OFFSET);
 }
 

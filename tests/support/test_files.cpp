@@ -386,6 +386,12 @@ std::size_t last_number_readable_from(const std::string& record) {
     return start + 1;
 }
 
+dtm::DtmReadStatus StringSink::header(dtm::DtmHeader& header) const {
+    dtm::DtmFileFacts facts;
+    const auto data = reinterpret_cast<const std::uint8_t*>(bytes_.data());
+    return dtm::check_dtm_header({data, bytes_.size()}, bytes_.size(), header, facts);
+}
+
 void MemoryReporter::error(std::string_view text) {
     text_ += error_line(std::string(text));
 }

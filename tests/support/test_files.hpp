@@ -8,6 +8,7 @@
 
 #include "cli/console.hpp"
 #include "dtmfile/dtm_header.hpp"
+#include "dtmfile/dtm_reader.hpp"
 #include "dtmfile/dtm_writer.hpp"
 #include "dtmfile/endian.hpp"
 
@@ -116,6 +117,8 @@ class StringSink : public dtm::OutputSink {
 
     const std::string& bytes() const { return bytes_; }
     bool committed() const { return committed_; }
+    // The DTM header the bytes begin with, and how its checks end.
+    dtm::DtmReadStatus header(dtm::DtmHeader& header) const;
 
   private:
     std::string bytes_;
