@@ -80,9 +80,9 @@ total_passed=$((total_passed + fuzz_passed))
 total_failed=$((total_failed + fuzz_failed))
 
 # The Windows programs, cross-built and run under Wine: the unit tests, the
-# imports (system DLLs only), the zip, and what the Linux programs give: on
-# the samples and the fuzz seeds, and in every run of the black-box tests
-# whose setup Windows can have (compare-builds.py --windows).
+# imports (system DLLs only), the zip, a full disk and Ctrl-C, and what the
+# Linux programs give on the samples, the fuzz seeds and every run of the
+# black-box tests whose setup Windows can have (compare-builds.py --windows).
 export WINEDEBUG=-all
 windows_build() {
     bash scripts/install-deps.sh windows && { wineserver -p >/dev/null 2>&1 || true; } &&
@@ -98,34 +98,30 @@ print(sys.argv[1].rsplit("/", 1)[1] + ":", " ".join(names))
 expected = [p + e for p in ("briskel", "dtminfo", "taverlin") for e in (".exe", ".html")]
 sys.exit(names != sorted(expected + ["LICENSE", "README.md"]))
 CHECK
-        bash scripts/compare-windows.sh build/release build/windows &&
+        bash scripts/windows-checks.sh build/windows &&
         python3 scripts/compare-builds.py --old build/release --new build/windows --windows \
             --record --timeout 120
 }
 ctest_phase "Windows build and tests under Wine" windows windows windows_build
 run_logged "$logs/windows-compare.log" windows_checks
 windows_status=$?
-line=$(grep -E '^Linux and Windows builds compared: ' "$logs/windows-compare.log" | tail -1)
-if [ -z "$line" ]; then
-    summary+=("$(printf '%-27s import check or comparison FAILED (%s)' "Windows against Linux:" \
-        "$logs/windows-compare.log")")
+# The Windows checks, and the runs compared with the Linux build.
+log=$logs/windows-compare.log
+checks=$(sed -nE 's/^Windows checks: ([0-9]+) runs, ([0-9]+) failed$/\1 \2/p' "$log")
+compared=$(sed -nE 's/^Runs compared: ([0-9]+)$/\1/p' "$log")
+if [ -z "$checks" ] || [ -z "$compared" ]; then
+    summary+=("$(printf '%-27s a check or the comparison FAILED (%s)' "Windows against Linux:" "$log")")
     total_failed=$((total_failed + 1))
 else
-    runs=$(sed -E 's/.*compared: ([0-9]+) runs.*/\1/' <<<"$line")
-    differing=$(sed -E 's/.*, ([0-9]+) differences.*/\1/' <<<"$line")
-    # The test suite's runs replayed against the .exe files.
-    replayed=$(sed -nE 's/^Runs compared: ([0-9]+)$/\1/p' "$logs/windows-compare.log")
-    replayed_differing=$(sed -nE 's/^Differences in ([0-9]+) .*/\1/p' "$logs/windows-compare.log" |
-        awk '{sum += $1} END {print sum + 0}')
-    if [ -n "$replayed" ]; then
-        runs=$((runs + replayed))
-        differing=$((differing + replayed_differing))
-    fi
-    summary+=("$(printf '%-27s %d passed, %d failed (runs compared with the Linux build)' \
-        "Windows against Linux:" $((runs - differing)) "$differing")")
-    total_passed=$((total_passed + runs - differing))
-    total_failed=$((total_failed + differing))
-    if [ "$windows_status" -ne 0 ] && [ "$differing" -eq 0 ]; then
+    read -r check_runs check_failed <<<"$checks"
+    differing=$(sed -nE 's/^Differences in ([0-9]+) .*/\1/p' "$log" | awk '{s += $1} END {print s + 0}')
+    runs=$((check_runs + compared))
+    failed=$((check_failed + differing))
+    summary+=("$(printf '%-27s %d passed, %d failed (runs compared with the Linux build, and checks)' \
+        "Windows against Linux:" $((runs - failed)) "$failed")")
+    total_passed=$((total_passed + runs - failed))
+    total_failed=$((total_failed + failed))
+    if [ "$windows_status" -ne 0 ] && [ "$failed" -eq 0 ]; then
         total_failed=$((total_failed + 1))
     fi
 fi
