@@ -87,9 +87,10 @@ std::optional<dtm::Unit> unit_from_text(const std::string& text) {
     return std::nullopt;
 }
 
-// The header for the source, or false after reporting why there is none.
+// The header for the source and the order its rows run in against the
+// file's, or false after reporting why there is none.
 bool header_for(GDALDataset& source, char** options, const std::string& description,
-                dtm::DtmHeader& header) {
+                dtm::DtmHeader& header, dtm::RowOrder& order) {
     GDALRasterBand& band = *source.GetRasterBand(1);
     double transform[6] = {0.0, 1.0, 0.0, 0.0, 0.0, -1.0};
     if (source.GetGeoTransform(transform) != CE_None) {
@@ -99,12 +100,24 @@ bool header_for(GDALDataset& source, char** options, const std::string& descript
         transform[5] = -1.0;
     }
     if (transform[2] != 0.0 || transform[4] != 0.0) {
-        return fail("The source is rotated or sheared, and DTM files are north up; warp it "
-                    "north up first (gdalwarp).");
+        return fail("The source is rotated or sheared, and a DTM file runs north up with its "
+                    "columns east; warp it north up first (gdalwarp).");
     }
-    if (!(transform[1] > 0.0) || !(transform[5] < 0.0)) {
-        return fail("The source does not run north up with its columns east, as DTM files do; "
-                    "warp it north up first (gdalwarp).");
+    if (!std::isfinite(transform[1]) || !std::isfinite(transform[5]) || transform[1] == 0.0 ||
+        transform[5] == 0.0) {
+        return fail("The source's cells have no size (a geotransform with a spacing of 0 or "
+                    "not a number); give it one (gdal_translate -a_ullr).");
+    }
+    // A source that runs south up, or whose rows run west, is turned north
+    // up with its columns east (its cells are flipped as they are copied).
+    order = dtm::RowOrder{.north_first = transform[5] < 0.0, .east_first = transform[1] < 0.0};
+    if (order.east_first) {
+        transform[0] += transform[1] * source.GetRasterXSize();
+        transform[1] = -transform[1];
+    }
+    if (!order.north_first) {
+        transform[3] += transform[5] * source.GetRasterYSize();
+        transform[5] = -transform[5];
     }
 
     std::int16_t cell_type = default_cell_type(band.GetRasterDataType());
@@ -178,21 +191,36 @@ bool header_for(GDALDataset& source, char** options, const std::string& descript
     return true;
 }
 
-// The cells, column by column from the south, into the writer; false after
-// reporting a failure or a cancellation.
-bool write_cells(GDALRasterBand& band, VsiDtmFileWriter& writer, WriteLosses& losses,
-                 const char* path, GDALProgressFunc progress, void* progress_data) {
-    const dtm::DtmHeader& header = writer.header();
-    const dtm::WriterConvention& convention = dtm::convention_of(
-        header.version == dtm::convention_of(dtm::Writer::taverlin).version ? dtm::Writer::taverlin
-                                                                            : dtm::Writer::briskel);
-    dtm::RecordedRange range(convention);
+// The progress of a copy, in one or two passes over the source.
+struct Passes {
+    GDALProgressFunc progress;
+    void* progress_data;
+    int count = 1;
+    int current = 0;
+
+    // False when the user cancelled; reported then.
+    bool report(double done_in_pass) const {
+        if (!progress((current + done_in_pass) / count, nullptr, progress_data)) {
+            CPLError(CE_Failure, CPLE_UserInterrupt, "%s", CANCELLED);
+            return false;
+        }
+        return true;
+    }
+};
+
+// Hands every cell of the band to visit(value, is_void) in file order
+// (column by column from the west, each from the south), reading bands of
+// whole columns and turning them by `order`; visit returns false to stop.
+// False after reporting a failure, a cancellation, or when visit stopped.
+template <typename Visit>
+bool visit_cells(GDALRasterBand& band, const dtm::DtmHeader& header, dtm::RowOrder order,
+                 const Passes& passes, Visit&& visit) {
     int has_nodata = FALSE;
     const double nodata = band.GetNoDataValue(&has_nodata);
     const std::size_t columns = static_cast<std::size_t>(header.column_count);
     const std::size_t rows = static_cast<std::size_t>(header.row_count);
     const std::size_t width = std::clamp<std::size_t>(READ_CELLS / rows, 1, columns);
-    std::vector<double> values;     // a band of columns as GDAL gives it, row by row from the north
+    std::vector<double> values;     // a band of columns as GDAL gives it, row by row
     std::vector<double> columns_of; // the same in the file's order
     try {
         values.resize(width * rows);
@@ -204,39 +232,93 @@ bool write_cells(GDALRasterBand& band, VsiDtmFileWriter& writer, WriteLosses& lo
     }
     for (std::size_t c0 = 0; c0 < columns; c0 += width) {
         const std::size_t count = std::min(width, columns - c0);
-        if (band.RasterIO(GF_Read, static_cast<int>(c0), 0, static_cast<int>(count),
+        // The source's columns of this band: from the east when they run west.
+        const std::size_t first = order.east_first ? columns - c0 - count : c0;
+        if (band.RasterIO(GF_Read, static_cast<int>(first), 0, static_cast<int>(count),
                           static_cast<int>(rows), values.data(), static_cast<int>(count),
                           static_cast<int>(rows), GDT_Float64, 0, 0, nullptr) != CE_None) {
             return false;
         }
         dtm::place_rows(columns_of.data(), rows, count, values.data(), rows, count, count, 0, 0,
-                        dtm::RowOrder{.north_first = true});
+                        order);
         for (std::size_t k = 0; k < count; ++k) {
             for (std::size_t r = 0; r < rows; ++r) {
                 const double x = columns_of[k * rows + r];
-                const bool is_void = std::isnan(x) || (has_nodata && x == nodata);
-                if (is_void) {
-                    range.add(writer.put(convention.void_value));
-                } else {
-                    const double stored = writer.put(x);
-                    range.add(stored);
-                    losses.add(x, stored);
+                if (!visit(x, std::isnan(x) || (has_nodata && x == nodata))) {
+                    return false;
                 }
             }
-            if (writer.failed()) {
-                report_cannot_write(path);
-                return false;
-            }
-            const double done = static_cast<double>(c0 + k + 1) / static_cast<double>(columns);
-            if (!progress(done, nullptr, progress_data)) {
-                CPLError(CE_Failure, CPLE_UserInterrupt, "%s", CANCELLED);
+            if (!passes.report(static_cast<double>(c0 + k + 1) / static_cast<double>(columns))) {
                 return false;
             }
         }
     }
-    writer.set_elevation_range(range.minimum(), range.maximum());
     return true;
 }
+
+const dtm::WriterConvention& convention_of_header(const dtm::DtmHeader& header) {
+    const dtm::WriterConvention& taverlin = dtm::convention_of(dtm::Writer::taverlin);
+    return header.version == taverlin.version ? taverlin : dtm::convention_of(dtm::Writer::briskel);
+}
+
+// The elevation range the cells will give the header, from a pass over the
+// source that writes nothing; false after reporting a failure.
+bool find_range(GDALRasterBand& band, dtm::DtmHeader& header, dtm::RowOrder order,
+                const Passes& passes) {
+    const dtm::WriterConvention& convention = convention_of_header(header);
+    dtm::RecordedRange range(convention);
+    const bool visited = visit_cells(band, header, order, passes, [&](double x, bool is_void) {
+        range.add(dtm::cell_value(header.data_type, is_void ? convention.void_value : x));
+        return true;
+    });
+    header.z_min = range.minimum();
+    header.z_max = range.maximum();
+    return visited;
+}
+
+// The cells into the writer; the range into its header when `set_range`
+// (it was not known before). False after reporting a failure or a
+// cancellation.
+bool write_cells(GDALRasterBand& band, VsiDtmFileWriter& writer, dtm::RowOrder order,
+                 bool set_range, WriteLosses& losses, const char* path, const Passes& passes) {
+    const dtm::DtmHeader& header = writer.header();
+    const dtm::WriterConvention& convention = convention_of_header(header);
+    dtm::RecordedRange range(convention);
+    std::size_t in_column = 0;
+    const std::size_t rows = static_cast<std::size_t>(header.row_count);
+    const bool visited = visit_cells(band, header, order, passes, [&](double x, bool is_void) {
+        if (is_void) {
+            range.add(writer.put(convention.void_value));
+        } else {
+            const double stored = writer.put(x);
+            range.add(stored);
+            losses.add(x, stored);
+        }
+        if (++in_column == rows) {
+            in_column = 0;
+            if (writer.failed()) {
+                report_cannot_write(path);
+                return false;
+            }
+        }
+        return true;
+    });
+    if (visited && set_range) {
+        writer.set_elevation_range(range.minimum(), range.maximum());
+    }
+    return visited;
+}
+
+// What a copy into an archive or a stream gives back: the raster's size and
+// nothing to read (GDAL may not read such a target back while it is being
+// written, or may read a stale size of it); open the target again to read it.
+class WrittenStream final : public GDALDataset {
+  public:
+    WrittenStream(int columns, int rows) {
+        nRasterXSize = columns;
+        nRasterYSize = rows;
+    }
+};
 
 } // namespace
 
@@ -254,14 +336,26 @@ GDALDataset* create_copy(const char* path, GDALDataset* source, int /*strict*/, 
     const std::string description =
         CSLFetchNameValueDef(options, "DESCRIPTION", CPLGetFilename(source->GetDescription()));
     dtm::DtmHeader header;
-    if (!header_for(*source, options, description, header)) {
+    dtm::RowOrder order;
+    if (!header_for(*source, options, description, header, order)) {
         return nullptr;
     }
     WriteLosses losses(header);
     losses.add_description(description);
-    if (!progress(0.0, nullptr, progress_data)) {
-        CPLError(CE_Failure, CPLE_UserInterrupt, "%s", CANCELLED);
+    // Into an archive or a stream, the range is found in a first pass, so
+    // that the header goes out once with it and the bytes are those of a
+    // copy into a plain file.
+    const bool sequential = is_sequential(path);
+    Passes passes{progress, progress_data, sequential ? 2 : 1};
+    if (!passes.report(0.0)) {
         return nullptr;
+    }
+    GDALRasterBand& band = *source->GetRasterBand(1);
+    if (sequential) {
+        if (!find_range(band, header, order, passes)) {
+            return nullptr;
+        }
+        ++passes.current;
     }
     VsiDtmFileWriter writer(header);
     if (writer.create(path) != dtm::WriteStatus::ok) {
@@ -271,7 +365,7 @@ GDALDataset* create_copy(const char* path, GDALDataset* source, int /*strict*/, 
                  path);
         return nullptr;
     }
-    if (!write_cells(*source->GetRasterBand(1), writer, losses, path, progress, progress_data)) {
+    if (!write_cells(band, writer, order, !sequential, losses, path, passes)) {
         return nullptr; // the writer removes the file
     }
     if (writer.commit() != dtm::WriteStatus::ok) {
@@ -279,6 +373,9 @@ GDALDataset* create_copy(const char* path, GDALDataset* source, int /*strict*/, 
         return nullptr;
     }
     losses.warn();
+    if (sequential) {
+        return new WrittenStream(header.column_count, header.row_count);
+    }
     GDALOpenInfo info(path, GA_ReadOnly);
     return Dataset::open(&info);
 }

@@ -12,16 +12,22 @@
 
 namespace vordadtm {
 
-// The writer's bytes into an open VSI file; the file stays the caller's.
+// A target written once from start to end, in which a writer cannot go
+// back: an archive's entry (/vsizip/, /vsigzip/) or a stream (/vsistdout/).
+bool is_sequential(const std::string& path);
+
+// The writer's bytes into an open VSI file; the file stays the caller's. In
+// a sequential one, a seek forward writes zeros up to the offset.
 class VsiSink : public dtm::ByteSink {
   public:
-    explicit VsiSink(VSILFILE* file) : file_(file) {}
+    VsiSink(VSILFILE* file, bool sequential) : file_(file), sequential_(sequential) {}
     bool write(const void* data, std::size_t size) override;
     bool seek(std::uint64_t offset) override;
     bool flush() override;
 
   private:
     VSILFILE* file_;
+    bool sequential_;
 };
 
 class VsiDtmFileWriter : public dtm::DtmWriter {
@@ -42,7 +48,7 @@ class VsiDtmFileWriter : public dtm::DtmWriter {
 
     std::string path_;
     VSILFILE* file_ = nullptr;
-    VsiSink sink_{nullptr};
+    VsiSink sink_{nullptr, false};
 };
 
 } // namespace vordadtm

@@ -305,6 +305,67 @@ TEST(GdalDriverWriting, CellsConvertAndRangeFollowsTheWritersConvention) {
     GDALClose(source);
 }
 
+// The bytes of a file GDAL can read: a /vsimem/ file, or an entry of an
+// archive there.
+std::string vsi_bytes(const std::string& path) {
+    std::string bytes;
+    if (VSILFILE* file = VSIFOpenL(path.c_str(), "rb")) {
+        char buffer[4096];
+        for (std::size_t got; (got = VSIFReadL(buffer, 1, sizeof buffer, file)) > 0;) {
+            bytes.append(buffer, got);
+        }
+        VSIFCloseL(file);
+    }
+    return bytes;
+}
+
+TEST(GdalDriverWriting, FlippedSourcesAndSequentialTargetsGiveTheSameBytes) {
+    // 3 columns by 2 rows from the north-west, in UTM zone 10, as the source
+    // holds them when it runs south up (rows reversed) or west (columns).
+    const double cells[6] = {1, 2, 3, 4, 5, 6};
+    const auto copy = [&](bool south_up, bool west, const std::string& target) {
+        GDALDatasetH mem = GDALCreate(GDALGetDriverByName("MEM"), "", 3, 2, 1, GDT_Int16, nullptr);
+        double transform[6] = {
+            west ? 130.0 : 100.0,   west ? -10.0 : 10.0, 0, south_up ? 180.0 : 200.0, 0,
+            south_up ? 10.0 : -10.0};
+        GDALSetGeoTransform(mem, transform);
+        OGRSpatialReferenceH srs = OSRNewSpatialReference(nullptr);
+        OSRImportFromEPSG(srs, 32610);
+        GDALSetSpatialRef(mem, srs);
+        OSRDestroySpatialReference(srs);
+        double held[6];
+        for (int i = 0; i < 6; ++i) {
+            const int row = i / 3, column = i % 3;
+            held[i] = cells[(south_up ? 1 - row : row) * 3 + (west ? 2 - column : column)];
+        }
+        EXPECT_EQ(GDALRasterIO(GDALGetRasterBand(mem, 1), GF_Write, 0, 0, 3, 2, held, 3, 2,
+                               GDT_Float64, 0, 0),
+                  CE_None);
+        const char* options[] = {"DESCRIPTION=d", nullptr};
+        GDALDatasetH dtm = GDALCreateCopy(GDALGetDriverByName("VORDADTM"), target.c_str(), mem,
+                                          FALSE, const_cast<char**>(options), nullptr, nullptr);
+        EXPECT_NE(dtm, nullptr) << target;
+        GDALClose(dtm);
+        GDALClose(mem);
+    };
+    copy(false, false, "/vsimem/n.dtm");
+    const std::string north_up = vsi_bytes("/vsimem/n.dtm");
+    ASSERT_EQ(north_up.size(), 200u + 6 * 2);
+    EXPECT_EQ(north_up.substr(200), std::string("\x04\0\x01\0\x05\0\x02\0\x06\0\x03\0", 12));
+    for (const auto& [south_up, west] : {std::pair{true, false}, {false, true}, {true, true}}) {
+        copy(south_up, west, "/vsimem/f.dtm");
+        EXPECT_EQ(vsi_bytes("/vsimem/f.dtm"), north_up) << south_up << west;
+    }
+    copy(true, false, "/vsigzip//vsimem/g.dtm.gz");
+    EXPECT_EQ(vsi_bytes("/vsigzip//vsimem/g.dtm.gz"), north_up);
+    copy(false, false, "/vsizip//vsimem/z.zip/z.dtm");
+    EXPECT_EQ(vsi_bytes("/vsizip//vsimem/z.zip/z.dtm"), north_up);
+    for (const char* path :
+         {"/vsimem/n.dtm", "/vsimem/f.dtm", "/vsimem/g.dtm.gz", "/vsimem/z.zip"}) {
+        VSIUnlink(path);
+    }
+}
+
 int cancel_at_half(double done, const char*, void*) {
     return done < 0.5;
 }
