@@ -583,9 +583,29 @@ def keep_job(job, index, keep, old_work, new_work, old_results, new_results):
     return str(target)
 
 
+def compare_results(job, old_results, new_results, old_work, work):
+    """(files compared, files written, difference lines) of one job's runs."""
+    files = written = 0
+    lines = []
+    for number, step in enumerate(job.steps, 1):
+        old, new = old_results[number], new_results[number]
+        before = (old_results[number - 1][3], new_results[number - 1][3])
+        for name in set(old[3]) | set(new[3]):
+            if (old[3].get(name) or new[3].get(name))[0] == "file":
+                files += 1
+                written += old[3].get(name) != before[0].get(name) or \
+                    new[3].get(name) != before[1].get(name)
+        found = compare_step(old, new, old_work, work)
+        if found:
+            lines.append(f"  step {number}: {step.describe(job.directory)}")
+            lines += found
+    return files, written, lines
+
+
 def compare_job(task):
     """Runs one job with both builds, at the same path one after the other, and
-    returns its index, category, steps run, files compared and difference lines."""
+    returns its index, category, steps run, files compared, difference lines,
+    a harness error and notes."""
     index, job, old_build, new_build, timeout, keep = task
     hasher = Hasher()
     base = tempfile.mkdtemp(prefix="terrain-cmp-")
@@ -595,26 +615,26 @@ def compare_job(task):
         old_results = run_build(job, old_build, work, timeout, hasher)
         os.rename(work, old_work)
         new_results = run_build(job, new_build, work, timeout, hasher)
-        files = written = 0
-        lines = []
-        for number, step in enumerate(job.steps, 1):
-            old, new = old_results[number], new_results[number]
-            before = (old_results[number - 1][3], new_results[number - 1][3])
-            for name in set(old[3]) | set(new[3]):
-                if (old[3].get(name) or new[3].get(name))[0] == "file":
-                    files += 1
-                    written += old[3].get(name) != before[0].get(name) or \
-                        new[3].get(name) != before[1].get(name)
-            found = compare_step(old, new, old_work, work)
-            if found:
-                lines.append(f"  step {number}: {step.describe(job.directory)}")
-                lines += found
+        files, written, lines = compare_results(job, old_results, new_results, old_work, work)
+        notes = []
+        if lines and new_build == WINDOWS["build"]:
+            # Now and then Wine ends a program early, with status 1 and little
+            # or nothing printed. A job that differs is run once more under
+            # Wine; a difference that the second run does not repeat is a
+            # note, one that it repeats a difference.
+            shutil.rmtree(work)
+            new_results = run_build(job, new_build, work, timeout, hasher)
+            files, written, again = compare_results(job, old_results, new_results, old_work, work)
+            if not again:
+                notes.append("differed once under Wine and not when run again: " +
+                             " / ".join(line.strip() for line in lines[:3]))
+            lines = again
         if lines and keep:
             kept = keep_job(job, index, keep, old_work, work, old_results[1:], new_results[1:])
             lines.append(f"  kept in {kept}")
-        return index, job.category, len(job.steps), (files, written), lines, None
+        return index, job.category, len(job.steps), (files, written), lines, None, notes
     except Exception as error:  # a harness failure, reported with the job
-        return index, job.category, 0, (0, 0), [], f"{type(error).__name__}: {error}"
+        return index, job.category, 0, (0, 0), [], f"{type(error).__name__}: {error}", []
     finally:
         shutil.rmtree(base, ignore_errors=True)
 
@@ -709,7 +729,7 @@ def main():
     differing = {category: [] for category, _ in CATEGORIES}
     broken = []
     notes = []
-    for job, (_, category, steps, job_files, lines, error) in zip(jobs, results):
+    for job, (_, category, steps, job_files, lines, error, run_notes) in zip(jobs, results):
         runs[category] += steps
         files += job_files[0]
         written += job_files[1]
@@ -717,7 +737,7 @@ def main():
             broken.append(f"{job.name}: {error}")
         elif lines:
             differing[category].append([job.name + ":"] + lines)
-        notes += [f"{job.name}: {note}" for note in job.notes]
+        notes += [f"{job.name}: {note}" for note in job.notes + run_notes]
 
     say()
     say(f"Runs compared: {sum(runs.values())}")

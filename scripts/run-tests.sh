@@ -85,7 +85,7 @@ total_failed=$((total_failed + fuzz_failed))
 # black-box tests whose setup Windows can have (compare-builds.py --windows).
 export WINEDEBUG=-all
 windows_build() {
-    bash scripts/install-deps.sh windows && { wineserver -p >/dev/null 2>&1 || true; } &&
+    bash scripts/install-deps.sh windows && bash scripts/start-wine.sh &&
         cmake --preset windows >/dev/null && cmake --build --preset windows -j"$(nproc)"
 }
 windows_checks() {

@@ -10,7 +10,7 @@ cd "$(dirname "$0")/.."
 repo=$PWD
 windows=${1:-build/windows}
 export WINEDEBUG=-all
-wineserver -p >/dev/null 2>&1 || true
+bash scripts/start-wine.sh
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 runs=0
