@@ -214,6 +214,12 @@ bool reads_back(const OGRSpatialReference& source, const OGRSpatialReference& ba
     return source.IsEmpty() || (!back.IsEmpty() && back.IsSame(&source, options));
 }
 
+// The name of a spatial reference, with its unit where the header gave it.
+std::string named(const OGRSpatialReference& srs) {
+    const bool feet = srs.IsProjected() && near(srs.GetLinearUnits(), dtm::FEET_TO_METERS);
+    return std::string(srs.GetName()) + (feet ? " in international feet" : "");
+}
+
 // What the header loses of `source`, and what it reads back as; empty when
 // it reads back as the source.
 std::string loss_warning(const OGRSpatialReference& source, const Placement& placement) {
@@ -248,14 +254,11 @@ std::string loss_warning(const OGRSpatialReference& source, const Placement& pla
         lost = CPLSPrintf("The DTM header's reference system %d and zone %d are not %s",
                           placement.coord_system, placement.coord_zone, source.GetName());
     }
-    std::string warning = lost + ", so without its .aux.xml the file reads back as " +
-                          back.GetName() +
-                          (back.IsProjected() && near(back.GetLinearUnits(), dtm::FEET_TO_METERS)
-                               ? " in international feet"
-                               : "");
+    std::string warning = lost + ", so without its .aux.xml the file reads back as " + named(back);
     for (const auto& [datum, name] : {std::pair{Datum::nad83, "NAD83"}, {Datum::nad27, "NAD27"}}) {
-        if (reads_back(source, reference_of(placement, datum))) {
-            warning += CPLSPrintf(" (as %s when opened with DATUM=%s)", source.GetName(), name);
+        const OGRSpatialReference other = reference_of(placement, datum);
+        if (!back.IsSameGeogCS(&source) && !other.IsEmpty() && other.IsSameGeogCS(&source)) {
+            warning += CPLSPrintf(" (as %s when opened with DATUM=%s)", named(other).c_str(), name);
             break;
         }
     }

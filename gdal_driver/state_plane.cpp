@@ -24,23 +24,6 @@ const char* datum_name(PlaneDatum datum) {
     return datum == PlaneDatum::nad27 ? "NAD27" : "NAD83";
 }
 
-// Projections of the zones; no other projection is looked for in the table.
-bool may_be_a_zone(const OGRSpatialReference& srs) {
-    const char* method = srs.GetAttrValue("PROJECTION");
-    if (method == nullptr) {
-        return false;
-    }
-    for (const char* zone_method :
-         {SRS_PT_TRANSVERSE_MERCATOR, SRS_PT_LAMBERT_CONFORMAL_CONIC_1SP,
-          SRS_PT_LAMBERT_CONFORMAL_CONIC_2SP, SRS_PT_HOTINE_OBLIQUE_MERCATOR,
-          SRS_PT_HOTINE_OBLIQUE_MERCATOR_AZIMUTH_CENTER}) {
-        if (EQUAL(method, zone_method)) {
-            return true;
-        }
-    }
-    return false;
-}
-
 bool in_metres(OGRSpatialReference& srs) {
     return srs.GetLinearUnits() == 1.0 ||
            srs.SetLinearUnitsAndUpdateParameters(SRS_UL_METER, 1.0) == OGRERR_NONE;
@@ -71,26 +54,42 @@ bool is_zone(const OGRSpatialReference& source, int epsg) {
     return on_its_datum.CopyGeogCSFrom(&zone) == OGRERR_NONE && on_its_datum.IsSame(&zone, options);
 }
 
-// The zone of a row of the table if `source` is it and its USGS code gives
-// the row's EPSG code back.
-std::optional<StatePlaneZone> zone_of_row(char** row, const OGRSpatialReference& source) {
+// A row of the table as its fields, copied: the table's own change with
+// each look-up.
+struct Row {
+    int usgs_code = 0;
+    std::string datum;
+    int epsg = 0;
+};
+
+std::optional<Row> row_of(char** fields) {
     const int usgs = CSVGetFileFieldId(table(), "USGS_CODE");
     const int datum = CSVGetFileFieldId(table(), "DATUM");
     const int epsg = CSVGetFileFieldId(table(), "EPSG_PCS_CODE");
-    const int fields = CSLCount(row);
-    if (usgs < 0 || datum < 0 || epsg < 0 || usgs >= fields || datum >= fields || epsg >= fields) {
+    const int count = CSLCount(fields);
+    if (usgs < 0 || datum < 0 || epsg < 0 || usgs >= count || datum >= count || epsg >= count) {
         return std::nullopt;
     }
+    return Row{std::atoi(fields[usgs]), fields[datum], std::atoi(fields[epsg])};
+}
+
+std::optional<Row> row_where(const char* field, int value) {
+    char** fields = CSVScanFileByName(table(), field, CPLSPrintf("%d", value), CC_Integer);
+    return fields != nullptr ? row_of(fields) : std::nullopt;
+}
+
+// The zone of a row if `source` is it and its USGS code gives the row's
+// EPSG code back.
+std::optional<StatePlaneZone> zone_of_row(const Row& row, const OGRSpatialReference& source) {
     StatePlaneZone zone;
-    zone.usgs_code = std::atoi(row[usgs]);
-    if (EQUAL(row[datum], "NAD27")) {
+    zone.usgs_code = row.usgs_code;
+    if (EQUAL(row.datum.c_str(), "NAD27")) {
         zone.datum = PlaneDatum::nad27;
-    } else if (!EQUAL(row[datum], "NAD83")) {
+    } else if (!EQUAL(row.datum.c_str(), "NAD83")) {
         return std::nullopt;
     }
-    const int code = std::atoi(row[epsg]);
-    if (code <= 0 || state_plane_epsg(zone.usgs_code, zone.datum) != code ||
-        !is_zone(source, code)) {
+    if (row.epsg <= 0 || state_plane_epsg(zone.usgs_code, zone.datum) != row.epsg ||
+        !is_zone(source, row.epsg)) {
         return std::nullopt;
     }
     return zone;
@@ -102,19 +101,16 @@ int state_plane_epsg(int usgs_code, PlaneDatum datum) {
     if (usgs_code <= 0 || usgs_code >= NAD27_ID_OFFSET) {
         return 0;
     }
-    const int id = usgs_code + (datum == PlaneDatum::nad27 ? NAD27_ID_OFFSET : 0);
-    const char* row_datum = CSVGetField(table(), "ID", CPLSPrintf("%d", id), CC_Integer, "DATUM");
-    const char* row_usgs =
-        CSVGetField(table(), "ID", CPLSPrintf("%d", id), CC_Integer, "USGS_CODE");
-    if (!EQUAL(row_datum, datum_name(datum)) || std::atoi(row_usgs) != usgs_code) {
-        return 0;
-    }
-    return std::atoi(CSVGetField(table(), "ID", CPLSPrintf("%d", id), CC_Integer, "EPSG_PCS_CODE"));
+    const std::optional<Row> row =
+        row_where("ID", usgs_code + (datum == PlaneDatum::nad27 ? NAD27_ID_OFFSET : 0));
+    return row && row->usgs_code == usgs_code && EQUAL(row->datum.c_str(), datum_name(datum))
+               ? row->epsg
+               : 0;
 }
 
 std::optional<StatePlaneZone> state_plane_zone_of(const OGRSpatialReference& srs) {
     OGRSpatialReference source(srs);
-    if (!source.IsProjected() || !may_be_a_zone(source) || !in_metres(source)) {
+    if (!source.IsProjected() || !in_metres(source)) {
         return std::nullopt;
     }
     // A zone by its own EPSG code is found at once; others (in US feet, on
@@ -122,20 +118,21 @@ std::optional<StatePlaneZone> state_plane_zone_of(const OGRSpatialReference& srs
     const char* authority = srs.GetAuthorityName(nullptr);
     const char* code = srs.GetAuthorityCode(nullptr);
     if (authority != nullptr && code != nullptr && EQUAL(authority, "EPSG")) {
-        if (char** row = CSVScanFileByName(table(), "EPSG_PCS_CODE", code, CC_Integer)) {
-            if (const std::optional<StatePlaneZone> zone = zone_of_row(row, source)) {
+        if (const std::optional<Row> row = row_where("EPSG_PCS_CODE", std::atoi(code))) {
+            if (const std::optional<StatePlaneZone> zone = zone_of_row(*row, source)) {
                 return zone;
             }
         }
     }
-    // The rows are copied first, as each look-up moves the table's cursor.
-    std::vector<CPLStringList> rows;
+    std::vector<Row> rows;
     CSVRewind(table());
-    while (char** row = CSVGetNextLine(table())) {
-        rows.emplace_back(CSLDuplicate(row), TRUE);
+    while (char** fields = CSVGetNextLine(table())) {
+        if (const std::optional<Row> row = row_of(fields)) {
+            rows.push_back(*row);
+        }
     }
-    for (CPLStringList& row : rows) {
-        if (const std::optional<StatePlaneZone> zone = zone_of_row(row.List(), source)) {
+    for (const Row& row : rows) {
+        if (const std::optional<StatePlaneZone> zone = zone_of_row(row, source)) {
             return zone;
         }
     }
