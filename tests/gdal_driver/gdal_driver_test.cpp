@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <span>
 #include <string>
 #include <vector>
 
+#include "cpl_csv.h"
 #include "cpl_error.h"
 #include "cpl_vsi.h"
 #include "dtmfile/dtm_reader.hpp"
@@ -434,6 +436,162 @@ TEST(GdalDriverReading, DamagedFilesAreRefused) {
         damaged.row_count = c.rows;
         EXPECT_FALSE(opens(dtm_file(damaged, c.columns == 0 ? std::vector<std::int16_t>{} : cells)))
             << c.what;
+    }
+}
+
+// A spatial reference as OSRSetFromUserInput takes it, in `unit` metres
+// unless that is 0; null for "".
+OGRSpatialReferenceH reference(const std::string& text, double unit = 0) {
+    OGRSpatialReferenceH srs = text.empty() ? nullptr : OSRNewSpatialReference(nullptr);
+    EXPECT_TRUE(srs == nullptr || OSRSetFromUserInput(srs, text.c_str()) == OGRERR_NONE) << text;
+    if (srs != nullptr && unit != 0) {
+        OSRSetLinearUnitsAndUpdateParameters(srs, unit == 1 ? "metre" : "foot", unit);
+    }
+    return srs;
+}
+
+// A 3 x 2 raster in `srs` CreateCopy'd to /vsimem/crs.dtm: false when
+// refused, else its header; the warnings collected.
+bool copy_in(OGRSpatialReferenceH srs, GDALDataType type, std::array<double, 6> transform,
+             dtm::DtmHeader& header, std::vector<std::string>& warnings) {
+    GDALDatasetH mem = GDALCreate(GDALGetDriverByName("MEM"), "", 3, 2, 1, type, nullptr);
+    GDALSetGeoTransform(mem, transform.data());
+    GDALSetSpatialRef(mem, srs);
+    CPLPushErrorHandlerEx(collect_warning, &warnings);
+    GDALDatasetH copy = GDALCreateCopy(GDALGetDriverByName("VORDADTM"), "/vsimem/crs.dtm", mem,
+                                       FALSE, nullptr, nullptr, nullptr);
+    CPLPopErrorHandler();
+    GDALClose(mem);
+    GDALClose(copy);
+    vsi_l_offset size = 0;
+    const GByte* bytes = VSIGetMemFileBuffer("/vsimem/crs.dtm", &size, FALSE);
+    dtm::DtmFileFacts facts;
+    return copy != nullptr && dtm::check_dtm_header(std::span<const std::uint8_t>(bytes, size),
+                                                    size, header, facts) == dtm::DtmReadStatus::ok;
+}
+
+// True when /vsimem/crs.dtm, opened with DATUM=`datum` without its
+// .aux.xml, has the spatial reference `expected` (none for null); it is
+// removed after.
+bool reads_back(const char* datum, OGRSpatialReferenceH expected,
+                std::array<double, 6>* transform = nullptr) {
+    VSIUnlink("/vsimem/crs.dtm.aux.xml");
+    const std::string option = std::string("DATUM=") + datum;
+    const char* const options[] = {option.c_str(), nullptr};
+    GDALDatasetH dtm = GDALOpenEx("/vsimem/crs.dtm", GDAL_OF_RASTER, ONLY_DTM, options, nullptr);
+    OGRSpatialReferenceH srs = GDALGetSpatialRef(dtm);
+    const char* const same[] = {"IGNORE_DATA_AXIS_TO_SRS_AXIS_MAPPING=YES", nullptr};
+    const bool ok = expected == nullptr ? srs == nullptr
+                                        : srs != nullptr && OSRIsSameEx(srs, expected, same) &&
+                                              OSRGetLinearUnits(srs, nullptr) ==
+                                                  OSRGetLinearUnits(expected, nullptr);
+    GDALGetGeoTransform(dtm,
+                        transform != nullptr ? transform->data() : std::array<double, 6>{}.data());
+    GDALClose(dtm);
+    VSIUnlink("/vsimem/crs.dtm");
+    return ok;
+}
+
+TEST(GdalDriverReferenceSystems, EachKindOfSourceIsRecordedAndReadBackByTheTable) {
+    struct Row {
+        const char* srs;
+        double unit; // metres to set as the source's unit, 0 for its own
+        GDALDataType type;
+        std::int16_t system, zone, xy_units;
+        const char* message; // a part of the one warning, or of the error when refused
+        const char* datum;   // read back with DATUM=
+        const char* back;    // read back without the .aux.xml ("" none, null refused)
+        double back_unit;
+    };
+    const char* no_datum = "The DTM header keeps no datum, ";
+    const Row rows[] = {
+        {"EPSG:32611", 0, GDT_Int16, 1, 11, 1, nullptr, "WGS84", "EPSG:32611", 0},
+        {"EPSG:32711", 0, GDT_Float32, 1, -11, 1, nullptr, "WGS84", "EPSG:32711", 0},
+        {"EPSG:32611", 0.3048, GDT_Float32, 1, 11, 0, nullptr, "WGS84", "EPSG:32611", 0.3048},
+        {"EPSG:26711", 0, GDT_Int16, 1, 11, 1,
+         "back as WGS 84 / UTM zone 11N (as NAD27 / UTM zone 11N when opened with DATUM=NAD27).",
+         "WGS84", "EPSG:32611", 0},
+        {"EPSG:26943", 0, GDT_Float32, 2, 403, 1, nullptr, "WGS84", "EPSG:26943", 0},
+        {"EPSG:2222", 0, GDT_Float32, 2, 201, 0, nullptr, "WGS84", "EPSG:2222", 0},
+        {"EPSG:2227", 0, GDT_Float32, 2, 403, 0, "foot is the international foot (0.3048 m)",
+         "WGS84", "EPSG:26943", 0.3048},
+        {"EPSG:26743", 0, GDT_Float32, 2, 403, 0, no_datum, "NAD27", "EPSG:26743", 0.3048},
+        {"EPSG:26743", 1, GDT_Int16, 2, 403, 1, no_datum, "NAD27", "EPSG:26743", 1},
+        {"EPSG:2768", 0, GDT_Float32, 2, 403, 1, no_datum, "WGS84", "EPSG:26943", 0}, // HARN
+        {"EPSG:4326", 0, GDT_Int16, 0, 0, 1, nullptr, "WGS84", "EPSG:4326", 0},
+        {"EPSG:4267", 0, GDT_Int16, 0, 0, 1, no_datum, "WGS84", "EPSG:4326", 0},
+        {"EPSG:4326", 0, GDT_Float32, 0, 0, 0, "give CELL_TYPE=INT16", "", nullptr, 0},
+        {"EPSG:5070", 0, GDT_Float32, 3, 0, 1,
+         "reference system 3 (Albers Conical Equal Area) without the parameters", "WGS84", "", 0},
+        {"EPSG:3857", 0, GDT_Int16, 5, 0, 1, "reference system 5 (Mercator)", "WGS84", "", 0},
+        {"ESRI:54030", 0, GDT_Float32, 0, 0, 0, "give COORD_SYSTEM", "", nullptr, 0}, // Robinson
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(std::string(row.srs) + " " + std::to_string(row.unit));
+        OGRSpatialReferenceH source = reference(row.srs, row.unit);
+        const std::array<double, 6> transform =
+            OSRIsGeographic(source)
+                ? std::array<double, 6>{-118.5, 1 / 1200.0, 0, 34.25, 0, -1 / 3600.0}
+                : std::array<double, 6>{500000, 30, 0, 4000000, 0, -30};
+        dtm::DtmHeader header;
+        std::vector<std::string> warnings;
+        const bool copied = copy_in(source, row.type, transform, header, warnings);
+        OSRDestroySpatialReference(source);
+        ASSERT_EQ(copied, row.back != nullptr);
+        if (!copied) {
+            EXPECT_NE(std::string(CPLGetLastErrorMsg()).find(row.message), std::string::npos);
+            continue;
+        }
+        EXPECT_EQ(header.coord_system, row.system);
+        EXPECT_EQ(header.coord_zone, row.zone);
+        EXPECT_EQ(header.xy_units, row.xy_units);
+        ASSERT_EQ(warnings.size(), row.message != nullptr ? 1U : 0U);
+        EXPECT_TRUE(row.message == nullptr || warnings[0].find(row.message) != std::string::npos)
+            << warnings[0];
+        OGRSpatialReferenceH expected = reference(row.back, row.back_unit);
+        std::array<double, 6> read{};
+        EXPECT_TRUE(reads_back(row.datum, expected, &read));
+        for (std::size_t i = 0; i < 6; ++i) {
+            EXPECT_NEAR(read[i], transform[i], 1e-9);
+        }
+        OSRDestroySpatialReference(expected);
+    }
+}
+
+TEST(GdalDriverReferenceSystems, EachZoneOfGdalsStatePlaneTableMapsBothWays) {
+    const char* table = CSVFilename("stateplane.csv");
+    std::vector<std::array<std::string, 3>> zones; // USGS code, datum, EPSG code
+    CSVRewind(table);
+    while (char** row = CSVGetNextLine(table)) {
+        zones.push_back({row[5], row[4], row[6]});
+    }
+    ASSERT_GT(zones.size(), 250U);
+    zones.push_back({"407", "NAD83", ""}); // NAD27 has a zone 407, NAD83 none
+    for (const auto& [usgs, datum, epsg] : zones) {
+        SCOPED_TRACE(usgs + " " + datum + " EPSG:" + epsg);
+        // Written from its EPSG code (zones of the same projection, as New
+        // Jersey and New York East, told apart by it), read back in metres.
+        dtm::DtmHeader header = float_grid_header(3, 2);
+        std::vector<std::string> warnings;
+        OGRSpatialReferenceH source = reference(epsg.empty() ? "" : "EPSG:" + epsg);
+        if (source != nullptr) {
+            ASSERT_TRUE(copy_in(source, GDT_Float32, {0, 1, 0, 0, 0, -1}, header, warnings));
+            EXPECT_EQ(header.coord_zone, std::stoi(usgs));
+            OSRSetLinearUnitsAndUpdateParameters(source, "metre", 1.0);
+        }
+        header.version = 3.0f;
+        header.coord_system = 2;
+        header.coord_zone = static_cast<std::int16_t>(std::stoi(usgs));
+        header.xy_units = 1;
+        const std::string bytes = dtm_file(header, std::vector<float>(6));
+        auto* data = reinterpret_cast<GByte*>(const_cast<char*>(bytes.data()));
+        VSIFCloseL(VSIFileFromMemBuffer("/vsimem/crs.dtm", data, bytes.size(), FALSE));
+        CPLPushErrorHandlerEx(collect_warning, &warnings);
+        EXPECT_TRUE(reads_back(datum.c_str(), source));
+        CPLPopErrorHandler();
+        // A zone without an EPSG code reads as none, with a warning.
+        EXPECT_TRUE(source != nullptr || warnings.size() == 1);
+        OSRDestroySpatialReference(source);
     }
 }
 
