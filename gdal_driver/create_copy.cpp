@@ -12,6 +12,7 @@
 #include "dtmfile/grid_order.hpp"
 #include "dtmfile/units.hpp"
 #include "gdal_driver/dataset.hpp"
+#include "gdal_driver/new_header.hpp"
 #include "gdal_driver/spatial_reference.hpp"
 #include "gdal_driver/vsi_output.hpp"
 #include "gdal_driver/write_losses.hpp"
@@ -50,134 +51,6 @@ void report_cannot_write(const char* path) {
              path);
 }
 
-bool fail(const char* message) {
-    CPLError(CE_Failure, CPLE_NotSupported, "%s", message);
-    return false;
-}
-
-std::optional<std::int16_t> cell_type_from_text(const char* text) {
-    const char* names[] = {"INT16", "INT32", "FLOAT32", "FLOAT64"};
-    const std::int16_t codes[] = {dtm::DTM_INT16, dtm::DTM_INT32, dtm::DTM_FLOAT32,
-                                  dtm::DTM_FLOAT64};
-    for (std::size_t i = 0; i < 4; ++i) {
-        if (EQUAL(text, names[i])) {
-            return codes[i];
-        }
-    }
-    return std::nullopt;
-}
-
-std::int16_t default_cell_type(GDALDataType type) {
-    const bool fits_int16 =
-        type == GDT_Byte || type == GDT_Int16 || GDALGetDataTypeName(type) == std::string("Int8");
-    return fits_int16 ? dtm::DTM_INT16 : dtm::DTM_FLOAT32;
-}
-
-std::optional<dtm::Unit> unit_from_text(const std::string& text) {
-    for (const char* name : {"m", "metre", "meter", "metres", "meters"}) {
-        if (EQUAL(text.c_str(), name)) {
-            return dtm::Unit::meters;
-        }
-    }
-    for (const char* name : {"ft", "foot", "feet"}) {
-        if (EQUAL(text.c_str(), name)) {
-            return dtm::Unit::feet;
-        }
-    }
-    return std::nullopt;
-}
-
-// The header for the source, or false after reporting why there is none.
-bool header_for(GDALDataset& source, char** options, const std::string& description,
-                dtm::DtmHeader& header) {
-    GDALRasterBand& band = *source.GetRasterBand(1);
-    double transform[6] = {0.0, 1.0, 0.0, 0.0, 0.0, -1.0};
-    if (source.GetGeoTransform(transform) != CE_None) {
-        CPLError(CE_Warning, CPLE_AppDefined,
-                 "The source has no geotransform, so X and Y in the DTM file are its column and "
-                 "line numbers; give it one (gdal_translate -a_ullr) to place the file.");
-        transform[5] = -1.0;
-    }
-    if (transform[2] != 0.0 || transform[4] != 0.0) {
-        return fail("The source is rotated or sheared, and DTM files are north up; warp it "
-                    "north up first (gdalwarp).");
-    }
-    if (!(transform[1] > 0.0) || !(transform[5] < 0.0)) {
-        return fail("The source does not run north up with its columns east, as DTM files do; "
-                    "warp it north up first (gdalwarp).");
-    }
-
-    std::int16_t cell_type = default_cell_type(band.GetRasterDataType());
-    if (const char* text = CSLFetchNameValue(options, "CELL_TYPE")) {
-        const std::optional<std::int16_t> chosen = cell_type_from_text(text);
-        if (!chosen) {
-            return fail(CPLSPrintf("CELL_TYPE=%s is no cell type; give INT16, INT32, FLOAT32 or "
-                                   "FLOAT64.",
-                                   text));
-        }
-        cell_type = *chosen;
-    }
-    const bool integer = cell_type == dtm::DTM_INT16 || cell_type == dtm::DTM_INT32;
-    const dtm::WriterConvention& convention =
-        dtm::convention_of(integer ? dtm::Writer::taverlin : dtm::Writer::briskel);
-
-    PlacementRequest request;
-    request.srs = source.GetSpatialRef();
-    request.system_zero_is_geographic = convention.system_zero_is_geographic;
-    if (const char* text = CSLFetchNameValue(options, "COORD_SYSTEM")) {
-        request.coord_system = coord_system_from_text(text);
-        if (!request.coord_system) {
-            return fail(CPLSPrintf("COORD_SYSTEM=%s is no reference system; give UTM, SP, "
-                                   "GEOGRAPHIC, NONE or a number from -32768 to 32767.",
-                                   text));
-        }
-    }
-    if (const char* text = CSLFetchNameValue(options, "ZONE")) {
-        request.coord_zone = zone_from_text(text);
-        if (!request.coord_zone) {
-            const bool whole = CPLGetValueType(text) == CPL_VALUE_INTEGER;
-            return fail(CPLSPrintf("ZONE=%s is %s; give a zone that exists: %s.", text,
-                                   whole ? "out of range" : "no whole number", ZONES_THAT_EXIST));
-        }
-    }
-    std::string error;
-    std::string warning;
-    const std::optional<Placement> placement = placement_for(request, error, warning);
-    if (!placement) {
-        return fail(error.c_str());
-    }
-    if (!warning.empty()) {
-        CPLError(CE_Warning, CPLE_AppDefined, "%s", warning.c_str());
-    }
-
-    std::optional<dtm::Unit> z_unit = unit_from_text(band.GetUnitType());
-    if (const char* text = CSLFetchNameValue(options, "Z_UNITS")) {
-        z_unit = EQUAL(text, "METERS") || EQUAL(text, "FEET") ? unit_from_text(text) : std::nullopt;
-        if (!z_unit) {
-            return fail(
-                CPLSPrintf("Z_UNITS=%s is no unit of elevations; give METERS or FEET.", text));
-        }
-    }
-
-    const double factor = placement->arc_seconds ? dtm::ARC_SECONDS_PER_DEGREE : 1.0;
-    const int rows = source.GetRasterYSize();
-    dtm::set_dtm_signature(header);
-    dtm::set_dtm_description(header, description);
-    header.version = convention.version;
-    header.x_origin = (transform[0] + transform[1] / 2) * factor;
-    header.y_origin = (transform[3] + transform[5] * (rows - 0.5)) * factor;
-    header.x_spacing = transform[1] * factor;
-    header.y_spacing = -transform[5] * factor;
-    header.column_count = source.GetRasterXSize();
-    header.row_count = rows;
-    header.xy_units = dtm::dtm_unit_code(placement->xy_unit);
-    header.z_units = dtm::dtm_unit_code(z_unit.value_or(dtm::Unit::meters));
-    header.data_type = cell_type;
-    header.coord_system = placement->coord_system;
-    header.coord_zone = placement->coord_zone;
-    return true;
-}
-
 // The cells, column by column from the south, into the writer; false after
 // reporting a failure or a cancellation.
 bool write_cells(GDALRasterBand& band, VsiDtmFileWriter& writer, WriteLosses& losses,
@@ -189,6 +62,8 @@ bool write_cells(GDALRasterBand& band, VsiDtmFileWriter& writer, WriteLosses& lo
     dtm::RecordedRange range(convention);
     int has_nodata = FALSE;
     const double nodata = band.GetNoDataValue(&has_nodata);
+    const std::optional<double> source_nodata =
+        has_nodata ? std::optional<double>(nodata) : std::nullopt;
     const std::size_t columns = static_cast<std::size_t>(header.column_count);
     const std::size_t rows = static_cast<std::size_t>(header.row_count);
     const std::size_t width = std::clamp<std::size_t>(READ_CELLS / rows, 1, columns);
@@ -214,8 +89,7 @@ bool write_cells(GDALRasterBand& band, VsiDtmFileWriter& writer, WriteLosses& lo
         for (std::size_t k = 0; k < count; ++k) {
             for (std::size_t r = 0; r < rows; ++r) {
                 const double x = columns_of[k * rows + r];
-                const bool is_void = std::isnan(x) || (has_nodata && x == nodata);
-                if (is_void) {
+                if (!is_valid_source_value(x, source_nodata)) {
                     range.add(writer.put(convention.void_value));
                 } else {
                     const double stored = writer.put(x);
@@ -253,9 +127,24 @@ GDALDataset* create_copy(const char* path, GDALDataset* source, int /*strict*/, 
     }
     const std::string description =
         CSLFetchNameValueDef(options, "DESCRIPTION", CPLGetFilename(source->GetDescription()));
+    GDALRasterBand& band = *source->GetRasterBand(1);
+    RasterLayout raster;
+    raster.columns = source->GetRasterXSize();
+    raster.rows = source->GetRasterYSize();
+    raster.band_type = band.GetRasterDataType();
+    raster.band_unit = band.GetUnitType();
+    std::array<double, 6> transform{};
+    if (source->GetGeoTransform(transform.data()) == CE_None) {
+        raster.transform = transform;
+    }
+    raster.srs = source->GetSpatialRef();
     dtm::DtmHeader header;
-    if (!header_for(*source, options, description, header)) {
+    std::vector<std::string> warnings;
+    if (!header_for(raster, options, description, header, warnings)) {
         return nullptr;
+    }
+    for (const std::string& warning : warnings) {
+        CPLError(CE_Warning, CPLE_AppDefined, "%s", warning.c_str());
     }
     WriteLosses losses(header);
     losses.add_description(description);
