@@ -112,6 +112,46 @@ bool write_cells(GDALRasterBand& band, VsiDtmFileWriter& writer, WriteLosses& lo
     return true;
 }
 
+// The new file opened, with what its header does not hold of the source
+// kept in its .aux.xml; where none can be kept, a warning says what is lost.
+GDALDataset* open_keeping(const char* path, GDALDataset& source, const std::string& description,
+                          const dtm::DtmHeader& header) {
+    const OGRSpatialReference* srs = source.GetSpatialRef();
+    std::vector<std::string> lost;
+    if (srs != nullptr && !srs->IsEmpty() && !header_holds_srs(header, *srs)) {
+        lost.emplace_back(CPLSPrintf("the spatial reference (%s)", srs->GetName()));
+    }
+    CSLConstList metadata = source.GetMetadata();
+    for (int i = 0; metadata != nullptr && metadata[i] != nullptr; ++i) {
+        char* name = nullptr;
+        CPLParseNameValue(metadata[i], &name);
+        if (name != nullptr && !is_header_item(name)) {
+            lost.emplace_back(CPLSPrintf("the metadata item %s", name));
+        }
+        CPLFree(name);
+    }
+    if (description.size() > dtm::DTM_DESCRIPTION_LENGTH) {
+        lost.emplace_back("the whole description");
+    }
+    if (!lost.empty() && is_sequential_target(path)) {
+        std::string what = lost.front();
+        for (std::size_t i = 1; i < lost.size(); ++i) {
+            what += (i + 1 == lost.size() ? " and " : ", ") + lost[i];
+        }
+        CPLError(CE_Warning, CPLE_AppDefined,
+                 "No .aux.xml can be written beside the DTM file %s, so %s of the source %s not "
+                 "kept; write a plain file to keep %s.",
+                 path, what.c_str(), lost.size() == 1 ? "is" : "are",
+                 lost.size() == 1 ? "it" : "them");
+    }
+    GDALOpenInfo info(path, GA_ReadOnly);
+    GDALDataset* const opened = Dataset::open(&info);
+    if (opened != nullptr && !lost.empty() && !is_sequential_target(path)) {
+        static_cast<Dataset*>(opened)->keep_in_sidecar(srs, metadata, description);
+    }
+    return opened;
+}
+
 } // namespace
 
 GDALDataset* create_copy(const char* path, GDALDataset* source, int /*strict*/, char** options,
@@ -168,8 +208,7 @@ GDALDataset* create_copy(const char* path, GDALDataset* source, int /*strict*/, 
         return nullptr;
     }
     losses.warn();
-    GDALOpenInfo info(path, GA_ReadOnly);
-    return Dataset::open(&info);
+    return open_keeping(path, *source, description, header);
 }
 
 } // namespace vordadtm

@@ -302,6 +302,24 @@ void Dataset::keep_srs(const OGRSpatialReference* srs) {
     }
 }
 
+void Dataset::keep_in_sidecar(const OGRSpatialReference* srs, CSLConstList metadata,
+                              const std::string& description) {
+    keep_srs(srs);
+    for (int i = 0; metadata != nullptr && metadata[i] != nullptr; ++i) {
+        char* name = nullptr;
+        const char* value = CPLParseNameValue(metadata[i], &name);
+        if (name != nullptr && value != nullptr && !is_header_item(name)) {
+            GDALPamDataset::SetMetadataItem(name, value);
+        }
+        CPLFree(name);
+    }
+    if (description.size() > dtm::DTM_DESCRIPTION_LENGTH) {
+        GDALPamDataset::SetMetadataItem("DTM_DESCRIPTION", description.c_str());
+        description_ = description;
+        refresh_header_items();
+    }
+}
+
 void Dataset::set_description(const std::string& text) {
     description_ = text;
     dtm::set_dtm_description(header_, text);
@@ -388,7 +406,8 @@ bool Dataset::write_in_place() {
     }
     dtm::DtmWriter writer(header_);
     VsiSink sink(file_);
-    bool written = writer.start(sink) == dtm::WriteStatus::ok;
+    // The writer starts where the file stands: at its header.
+    bool written = sink.seek(0) && writer.start(sink) == dtm::WriteStatus::ok;
     if (written && cells) {
         int has_nodata = FALSE;
         const double nodata = GetRasterBand(1)->GetNoDataValue(&has_nodata);

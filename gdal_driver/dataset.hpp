@@ -52,6 +52,12 @@ class Dataset final : public GDALPamDataset {
     CPLErr SetMetadata(char** metadata, const char* domain = "") override;
     CPLErr SetMetadataItem(const char* name, const char* value, const char* domain = "") override;
 
+    // Keeps in the .aux.xml what the header does not hold of a raster
+    // copied into the file: its spatial reference, its metadata and the
+    // whole of its description.
+    void keep_in_sidecar(const OGRSpatialReference* srs, CSLConstList metadata,
+                         const std::string& description);
+
   private:
     friend class RasterBand;
 
