@@ -26,7 +26,7 @@ const char CREATION_OPTIONS[] =
     "    <Value>INT16</Value><Value>INT32</Value><Value>FLOAT32</Value><Value>FLOAT64</Value>"
     "  </Option>"
     "  <Option name='DESCRIPTION' type='string' description='Description, at most 60 bytes "
-    "(default the source file name)'/>"
+    "(default the file name of the source; with Create, of the new file)'/>"
     "  <Option name='Z_UNITS' type='string-select' description='Unit of the elevations "
     "(default from the band unit, else meters)'>"
     "    <Value>METERS</Value><Value>FEET</Value>"
