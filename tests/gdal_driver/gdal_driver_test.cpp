@@ -547,6 +547,23 @@ TEST(GdalDriverUpdate, WritesInPlaceAndLeavesAnUntouchedFileAlone) {
     EXPECT_TRUE(read_raster(dtm) == expected);
     GDALClose(dtm);
     EXPECT_TRUE(exists("/vsimem/u.dtm.aux.xml")) << "the void value is the file's by its version";
+
+    // As gdal_edit.py -a_srs: a NAD27 zone kept beside the file, then a
+    // WGS 84 one, which the header holds alone, stands over it again.
+    for (const int epsg : {26711, 32611}) {
+        SCOPED_TRACE(epsg);
+        OGRSpatialReferenceH srs = OSRNewSpatialReference(nullptr);
+        OSRImportFromEPSG(srs, epsg);
+        dtm = open_update();
+        EXPECT_EQ(GDALSetSpatialRef(dtm, srs), CE_None);
+        GDALClose(dtm);
+        dtm = open_dtm("/vsimem/u.dtm");
+        EXPECT_TRUE(OSRIsSame(GDALGetSpatialRef(dtm), srs));
+        GDALClose(dtm);
+        OSRDestroySpatialReference(srs);
+        EXPECT_EQ(mem_file("/vsimem/u.dtm.aux.xml").find("<SRS") != std::string::npos,
+                  epsg == 26711);
+    }
     VSIUnlink("/vsimem/u.dtm");
     VSIUnlink("/vsimem/u.dtm.aux.xml");
 }
