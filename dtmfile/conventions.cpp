@@ -48,8 +48,11 @@ bool holds_arc_seconds(const DtmHeader& header) {
            convention->system_zero_is_geographic;
 }
 
+RecordedRange::RecordedRange(float version, std::optional<double> void_value)
+    : convention_(convention_for_version(version)), void_value_(void_value) {}
+
 void RecordedRange::add(std::span<const std::int16_t> cells) {
-    if (!convention_.range_above || cells.empty()) {
+    if (convention_ == nullptr || !convention_->range_above || cells.empty()) {
         for (const std::int16_t cell : cells) {
             add(static_cast<double>(cell));
         }
@@ -58,7 +61,7 @@ void RecordedRange::add(std::span<const std::int16_t> cells) {
     // The cells counted are those above the largest int16 not above the
     // threshold. A cell not counted leaves the minimum as it is; the
     // maximum of all cells is counted only when it is itself above.
-    const double above = std::floor(*convention_.range_above);
+    const double above = std::floor(*convention_->range_above);
     const auto threshold = static_cast<std::int16_t>(
         std::clamp(above, static_cast<double>(INT16_MIN), static_cast<double>(INT16_MAX)));
     std::int16_t low = std::numeric_limits<std::int16_t>::max();

@@ -5,6 +5,7 @@
 // the version.
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 #include <limits>
 #include <optional>
@@ -40,15 +41,23 @@ const WriterConvention& convention_of(Writer writer);
 // cells above 0 and, when there are none, keeps its start values (the
 // largest float64 as the minimum and the smallest positive one as the
 // maximum); BRISKEL's covers the cells that are not void, and is the void
-// value at both ends when there are none.
+// value at both ends when there are none. A file of a version neither
+// writer uses records the range of its valid cells: those that are not the
+// void value the reader was given; without any, it keeps the range it has.
+// A cell that is not a number is never counted.
 class RecordedRange {
   public:
-    explicit RecordedRange(const WriterConvention& convention) : convention_(convention) {}
+    explicit RecordedRange(const WriterConvention& convention) : convention_(&convention) {}
+
+    // The range a file of this version records; `void_value` serves a
+    // version neither writer uses.
+    RecordedRange(float version, std::optional<double> void_value);
 
     void add(double stored) {
-        const bool counted = convention_.range_above ? stored > *convention_.range_above
-                                                     : stored != convention_.void_value;
-        if (counted) {
+        const bool counted = convention_ == nullptr     ? stored != void_value_
+                             : convention_->range_above ? stored > *convention_->range_above
+                                                        : stored != convention_->void_value;
+        if (counted && !std::isnan(stored)) {
             minimum_ = count_ == 0 || stored < minimum_ ? stored : minimum_;
             maximum_ = count_ == 0 || stored > maximum_ ? stored : maximum_;
             ++count_;
@@ -58,11 +67,16 @@ class RecordedRange {
     // The same for many int16 cells at once, by the same rule.
     void add(std::span<const std::int16_t> cells);
 
-    double minimum() const { return count_ > 0 ? minimum_ : convention_.empty_range_minimum; }
-    double maximum() const { return count_ > 0 ? maximum_ : convention_.empty_range_maximum; }
+    // False when there is no range to record: a version neither writer uses
+    // and no valid cell; the header keeps the range it has.
+    bool records() const { return convention_ != nullptr || count_ > 0; }
+
+    double minimum() const { return count_ > 0 ? minimum_ : convention_->empty_range_minimum; }
+    double maximum() const { return count_ > 0 ? maximum_ : convention_->empty_range_maximum; }
 
   private:
-    const WriterConvention& convention_;
+    const WriterConvention* convention_;
+    std::optional<double> void_value_;
     double minimum_ = 0.0;
     double maximum_ = 0.0;
     std::uint64_t count_ = 0;

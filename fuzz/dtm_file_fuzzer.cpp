@@ -18,6 +18,7 @@
 #include "fuzz/fuzz_file.hpp"
 
 #ifdef TERRAIN_FUZZ_GDAL_DRIVER
+#include "cpl_conv.h"
 #include "cpl_vsi.h"
 #include "gdal.h"
 #include "gdal_driver/driver.hpp"
@@ -27,6 +28,53 @@ using namespace dtm;
 using namespace dtminfo;
 
 #ifdef TERRAIN_FUZZ_GDAL_DRIVER
+// A copy of the file opened for update, its north-western cell written and
+// the file closed: it must read back with that cell changed and the others
+// as they were (`cells` north up, as read before), the size kept.
+static void check_update(const char* path, const DtmHeader& header,
+                         const std::vector<double>& cells) {
+    const char* const copy = "/vsimem/dtm_file_fuzzer_update.dtm";
+    const char* const only[] = {"VORDADTM", nullptr};
+    if (CPLCopyFile(copy, path) != 0) {
+        std::abort();
+    }
+    VSIStatBufL before;
+    if (VSIStatL(copy, &before) != 0) {
+        std::abort();
+    }
+    GDALDatasetH dataset =
+        GDALOpenEx(copy, GDAL_OF_RASTER | GDAL_OF_UPDATE, only, nullptr, nullptr);
+    if (dataset == nullptr) {
+        std::abort();
+    }
+    double written = 1234.0;
+    if (GDALRasterIO(GDALGetRasterBand(dataset, 1), GF_Write, 0, 0, 1, 1, &written, 1, 1,
+                     GDT_Float64, 0, 0) != CE_None) {
+        std::abort();
+    }
+    GDALClose(dataset);
+    VSIStatBufL after;
+    dataset = GDALOpenEx(copy, GDAL_OF_RASTER, only, nullptr, nullptr);
+    if (VSIStatL(copy, &after) != 0 || after.st_size != before.st_size || dataset == nullptr) {
+        std::abort();
+    }
+    std::vector<double> band(cells.size());
+    if (GDALRasterIO(GDALGetRasterBand(dataset, 1), GF_Read, 0, 0, header.column_count,
+                     header.row_count, band.data(), header.column_count, header.row_count,
+                     GDT_Float64, 0, 0) != CE_None ||
+        band[0] != 1234.0) {
+        std::abort();
+    }
+    for (std::size_t i = 1; i < cells.size(); ++i) {
+        if (band[i] != cells[i] && !(std::isnan(band[i]) && std::isnan(cells[i]))) {
+            std::abort();
+        }
+    }
+    GDALClose(dataset);
+    VSIUnlink(copy);
+    VSIUnlink((std::string(copy) + ".aux.xml").c_str());
+}
+
 // The input through the driver from /vsimem/; aborts on any disagreement.
 static void check_driver(const std::uint8_t* data, std::size_t size, DtmReadStatus status,
                          const DtmHeader& header, const DtmFileFacts& facts) {
@@ -63,6 +111,7 @@ static void check_driver(const std::uint8_t* data, std::size_t size, DtmReadStat
             }
         }
         GDALClose(dataset);
+        check_update(path, header, band);
     }
     VSIUnlink(path);
 }

@@ -12,6 +12,7 @@
 #include "dtmfile/grid_order.hpp"
 #include "dtmfile/units.hpp"
 #include "gdal_driver/dataset.hpp"
+#include "gdal_driver/new_header.hpp"
 #include "gdal_driver/spatial_reference.hpp"
 #include "gdal_driver/vsi_output.hpp"
 #include "gdal_driver/write_losses.hpp"
@@ -25,7 +26,7 @@ const char CREATION_OPTIONS[] =
     "    <Value>INT16</Value><Value>INT32</Value><Value>FLOAT32</Value><Value>FLOAT64</Value>"
     "  </Option>"
     "  <Option name='DESCRIPTION' type='string' description='Description, at most 60 bytes "
-    "(default the source file name)'/>"
+    "(default the file name of the source; with Create, of the new file)'/>"
     "  <Option name='Z_UNITS' type='string-select' description='Unit of the elevations "
     "(default from the band unit, else meters)'>"
     "    <Value>METERS</Value><Value>FEET</Value>"
@@ -48,147 +49,6 @@ void report_cannot_write(const char* path) {
              "The DTM file %s cannot be written, and no part of it is kept; check the free "
              "space of its folder.",
              path);
-}
-
-bool fail(const char* message) {
-    CPLError(CE_Failure, CPLE_NotSupported, "%s", message);
-    return false;
-}
-
-std::optional<std::int16_t> cell_type_from_text(const char* text) {
-    const char* names[] = {"INT16", "INT32", "FLOAT32", "FLOAT64"};
-    const std::int16_t codes[] = {dtm::DTM_INT16, dtm::DTM_INT32, dtm::DTM_FLOAT32,
-                                  dtm::DTM_FLOAT64};
-    for (std::size_t i = 0; i < 4; ++i) {
-        if (EQUAL(text, names[i])) {
-            return codes[i];
-        }
-    }
-    return std::nullopt;
-}
-
-std::int16_t default_cell_type(GDALDataType type) {
-    const bool fits_int16 =
-        type == GDT_Byte || type == GDT_Int16 || GDALGetDataTypeName(type) == std::string("Int8");
-    return fits_int16 ? dtm::DTM_INT16 : dtm::DTM_FLOAT32;
-}
-
-std::optional<dtm::Unit> unit_from_text(const std::string& text) {
-    for (const char* name : {"m", "metre", "meter", "metres", "meters"}) {
-        if (EQUAL(text.c_str(), name)) {
-            return dtm::Unit::meters;
-        }
-    }
-    for (const char* name : {"ft", "foot", "feet"}) {
-        if (EQUAL(text.c_str(), name)) {
-            return dtm::Unit::feet;
-        }
-    }
-    return std::nullopt;
-}
-
-// The header for the source and the order its rows run in against the
-// file's, or false after reporting why there is none.
-bool header_for(GDALDataset& source, char** options, const std::string& description,
-                dtm::DtmHeader& header, dtm::RowOrder& order) {
-    GDALRasterBand& band = *source.GetRasterBand(1);
-    double transform[6] = {0.0, 1.0, 0.0, 0.0, 0.0, -1.0};
-    if (source.GetGeoTransform(transform) != CE_None) {
-        CPLError(CE_Warning, CPLE_AppDefined,
-                 "The source has no geotransform, so X and Y in the DTM file are its column and "
-                 "line numbers; give it one (gdal_translate -a_ullr) to place the file.");
-        transform[5] = -1.0;
-    }
-    if (transform[2] != 0.0 || transform[4] != 0.0) {
-        return fail("The source is rotated or sheared, and a DTM file runs north up with its "
-                    "columns east; warp it north up first (gdalwarp).");
-    }
-    if (!std::isfinite(transform[1]) || !std::isfinite(transform[5]) || transform[1] == 0.0 ||
-        transform[5] == 0.0) {
-        return fail("The source's cells have no size (a geotransform with a spacing of 0 or "
-                    "not a number); give it one (gdal_translate -a_ullr).");
-    }
-    // A source that runs south up, or whose rows run west, is turned north
-    // up with its columns east (its cells are flipped as they are copied).
-    order = dtm::RowOrder{.north_first = transform[5] < 0.0, .east_first = transform[1] < 0.0};
-    if (order.east_first) {
-        transform[0] += transform[1] * source.GetRasterXSize();
-        transform[1] = -transform[1];
-    }
-    if (!order.north_first) {
-        transform[3] += transform[5] * source.GetRasterYSize();
-        transform[5] = -transform[5];
-    }
-
-    std::int16_t cell_type = default_cell_type(band.GetRasterDataType());
-    if (const char* text = CSLFetchNameValue(options, "CELL_TYPE")) {
-        const std::optional<std::int16_t> chosen = cell_type_from_text(text);
-        if (!chosen) {
-            return fail(CPLSPrintf("CELL_TYPE=%s is no cell type; give INT16, INT32, FLOAT32 or "
-                                   "FLOAT64.",
-                                   text));
-        }
-        cell_type = *chosen;
-    }
-    const bool integer = cell_type == dtm::DTM_INT16 || cell_type == dtm::DTM_INT32;
-    const dtm::WriterConvention& convention =
-        dtm::convention_of(integer ? dtm::Writer::taverlin : dtm::Writer::briskel);
-
-    PlacementRequest request;
-    request.srs = source.GetSpatialRef();
-    request.system_zero_is_geographic = convention.system_zero_is_geographic;
-    if (const char* text = CSLFetchNameValue(options, "COORD_SYSTEM")) {
-        request.coord_system = coord_system_from_text(text);
-        if (!request.coord_system) {
-            return fail(CPLSPrintf("COORD_SYSTEM=%s is no reference system; give UTM, SP, "
-                                   "GEOGRAPHIC, NONE or a number from -32768 to 32767.",
-                                   text));
-        }
-    }
-    if (const char* text = CSLFetchNameValue(options, "ZONE")) {
-        request.coord_zone = zone_from_text(text);
-        if (!request.coord_zone) {
-            const bool whole = CPLGetValueType(text) == CPL_VALUE_INTEGER;
-            return fail(CPLSPrintf("ZONE=%s is %s; give a zone that exists: %s.", text,
-                                   whole ? "out of range" : "no whole number", ZONES_THAT_EXIST));
-        }
-    }
-    std::string error;
-    std::string warning;
-    const std::optional<Placement> placement = placement_for(request, error, warning);
-    if (!placement) {
-        return fail(error.c_str());
-    }
-    if (!warning.empty()) {
-        CPLError(CE_Warning, CPLE_AppDefined, "%s", warning.c_str());
-    }
-
-    std::optional<dtm::Unit> z_unit = unit_from_text(band.GetUnitType());
-    if (const char* text = CSLFetchNameValue(options, "Z_UNITS")) {
-        z_unit = EQUAL(text, "METERS") || EQUAL(text, "FEET") ? unit_from_text(text) : std::nullopt;
-        if (!z_unit) {
-            return fail(
-                CPLSPrintf("Z_UNITS=%s is no unit of elevations; give METERS or FEET.", text));
-        }
-    }
-
-    const double factor = placement->arc_seconds ? dtm::ARC_SECONDS_PER_DEGREE : 1.0;
-    const int rows = source.GetRasterYSize();
-    dtm::set_dtm_signature(header);
-    dtm::set_dtm_description(header, description);
-    header.version = convention.version;
-    header.x_origin = (transform[0] + transform[1] / 2) * factor;
-    header.y_origin = (transform[3] + transform[5] * (rows - 0.5)) * factor;
-    header.x_spacing = transform[1] * factor;
-    header.y_spacing = -transform[5] * factor;
-    header.column_count = source.GetRasterXSize();
-    header.row_count = rows;
-    header.xy_units = dtm::dtm_unit_code(placement->xy_unit);
-    header.z_units = dtm::dtm_unit_code(z_unit.value_or(dtm::Unit::meters));
-    header.data_type = cell_type;
-    header.coord_system = placement->coord_system;
-    header.coord_zone = placement->coord_zone;
-    return true;
 }
 
 // The progress of a copy, in one or two passes over the source.
@@ -217,6 +77,8 @@ bool visit_cells(GDALRasterBand& band, const dtm::DtmHeader& header, dtm::RowOrd
                  const Passes& passes, Visit&& visit) {
     int has_nodata = FALSE;
     const double nodata = band.GetNoDataValue(&has_nodata);
+    const std::optional<double> source_nodata =
+        has_nodata ? std::optional<double>(nodata) : std::nullopt;
     const std::size_t columns = static_cast<std::size_t>(header.column_count);
     const std::size_t rows = static_cast<std::size_t>(header.row_count);
     const std::size_t width = std::clamp<std::size_t>(READ_CELLS / rows, 1, columns);
@@ -244,7 +106,7 @@ bool visit_cells(GDALRasterBand& band, const dtm::DtmHeader& header, dtm::RowOrd
         for (std::size_t k = 0; k < count; ++k) {
             for (std::size_t r = 0; r < rows; ++r) {
                 const double x = columns_of[k * rows + r];
-                if (!visit(x, std::isnan(x) || (has_nodata && x == nodata))) {
+                if (!visit(x, !is_valid_source_value(x, source_nodata))) {
                     return false;
                 }
             }
@@ -256,16 +118,11 @@ bool visit_cells(GDALRasterBand& band, const dtm::DtmHeader& header, dtm::RowOrd
     return true;
 }
 
-const dtm::WriterConvention& convention_of_header(const dtm::DtmHeader& header) {
-    const dtm::WriterConvention& taverlin = dtm::convention_of(dtm::Writer::taverlin);
-    return header.version == taverlin.version ? taverlin : dtm::convention_of(dtm::Writer::briskel);
-}
-
 // The elevation range the cells will give the header, from a pass over the
 // source that writes nothing; false after reporting a failure.
 bool find_range(GDALRasterBand& band, dtm::DtmHeader& header, dtm::RowOrder order,
                 const Passes& passes) {
-    const dtm::WriterConvention& convention = convention_of_header(header);
+    const dtm::WriterConvention& convention = *dtm::convention_for_version(header.version);
     dtm::RecordedRange range(convention);
     const bool visited = visit_cells(band, header, order, passes, [&](double x, bool is_void) {
         range.add(dtm::cell_value(header.data_type, is_void ? convention.void_value : x));
@@ -282,7 +139,7 @@ bool find_range(GDALRasterBand& band, dtm::DtmHeader& header, dtm::RowOrder orde
 bool write_cells(GDALRasterBand& band, VsiDtmFileWriter& writer, dtm::RowOrder order,
                  bool set_range, WriteLosses& losses, const char* path, const Passes& passes) {
     const dtm::DtmHeader& header = writer.header();
-    const dtm::WriterConvention& convention = convention_of_header(header);
+    const dtm::WriterConvention& convention = *dtm::convention_for_version(header.version);
     dtm::RecordedRange range(convention);
     std::size_t in_column = 0;
     const std::size_t rows = static_cast<std::size_t>(header.row_count);
@@ -320,6 +177,49 @@ class WrittenStream final : public GDALDataset {
     }
 };
 
+// The new file opened, with what its header does not hold of the source
+// kept in its .aux.xml; where none can be kept, a warning says what is lost.
+GDALDataset* open_keeping(const char* path, GDALDataset& source, const std::string& description,
+                          const dtm::DtmHeader& header) {
+    const OGRSpatialReference* srs = source.GetSpatialRef();
+    std::vector<std::string> lost;
+    if (srs != nullptr && !srs->IsEmpty() && !header_reads_back(*srs, header)) {
+        lost.emplace_back(CPLSPrintf("the spatial reference (%s)", srs->GetName()));
+    }
+    CSLConstList metadata = source.GetMetadata();
+    for (int i = 0; metadata != nullptr && metadata[i] != nullptr; ++i) {
+        char* name = nullptr;
+        CPLParseNameValue(metadata[i], &name);
+        if (name != nullptr && !is_header_item(name)) {
+            lost.emplace_back(CPLSPrintf("the metadata item %s", name));
+        }
+        CPLFree(name);
+    }
+    if (description.size() > dtm::DTM_DESCRIPTION_LENGTH) {
+        lost.emplace_back("the whole description");
+    }
+    if (!lost.empty() && is_sequential_target(path)) {
+        std::string what = lost.front();
+        for (std::size_t i = 1; i < lost.size(); ++i) {
+            what += (i + 1 == lost.size() ? " and " : ", ") + lost[i];
+        }
+        CPLError(CE_Warning, CPLE_AppDefined,
+                 "No .aux.xml can be written beside the DTM file %s, so %s of the source %s not "
+                 "kept; write a plain file to keep %s.",
+                 path, what.c_str(), lost.size() == 1 ? "is" : "are",
+                 lost.size() == 1 ? "it" : "them");
+    }
+    if (is_sequential_target(path)) {
+        return new WrittenStream(header.column_count, header.row_count);
+    }
+    GDALOpenInfo info(path, GA_ReadOnly);
+    GDALDataset* const opened = Dataset::open(&info);
+    if (opened != nullptr && !lost.empty()) {
+        static_cast<Dataset*>(opened)->keep_in_sidecar(srs, metadata, description);
+    }
+    return opened;
+}
+
 } // namespace
 
 GDALDataset* create_copy(const char* path, GDALDataset* source, int /*strict*/, char** options,
@@ -335,22 +235,42 @@ GDALDataset* create_copy(const char* path, GDALDataset* source, int /*strict*/, 
     }
     const std::string description =
         CSLFetchNameValueDef(options, "DESCRIPTION", CPLGetFilename(source->GetDescription()));
+    GDALRasterBand& band = *source->GetRasterBand(1);
+    RasterLayout raster;
+    raster.columns = source->GetRasterXSize();
+    raster.rows = source->GetRasterYSize();
+    raster.band_type = band.GetRasterDataType();
+    raster.band_unit = band.GetUnitType();
+    // A source that runs south up, or whose rows run west, is copied north
+    // up with its columns east.
+    dtm::RowOrder order{.north_first = true};
+    std::array<double, 6> transform{};
+    if (source->GetGeoTransform(transform.data()) == CE_None) {
+        if (!turn_north_up(transform, raster.columns, raster.rows, order)) {
+            CPLError(CE_Failure, CPLE_NotSupported, "%s", NOT_NORTH_UP);
+            return nullptr;
+        }
+        raster.transform = transform;
+    }
+    raster.srs = source->GetSpatialRef();
     dtm::DtmHeader header;
-    dtm::RowOrder order;
-    if (!header_for(*source, options, description, header, order)) {
+    std::vector<std::string> warnings;
+    if (!header_for(raster, options, description, header, warnings)) {
         return nullptr;
+    }
+    for (const std::string& warning : warnings) {
+        CPLError(CE_Warning, CPLE_AppDefined, "%s", warning.c_str());
     }
     WriteLosses losses(header);
     losses.add_description(description);
     // Into an archive or a stream, the range is found in a first pass, so
     // that the header goes out once with it and the bytes are those of a
     // copy into a plain file.
-    const bool sequential = is_sequential(path);
+    const bool sequential = is_sequential_target(path);
     Passes passes{progress, progress_data, sequential ? 2 : 1};
     if (!passes.report(0.0)) {
         return nullptr;
     }
-    GDALRasterBand& band = *source->GetRasterBand(1);
     if (sequential) {
         if (!find_range(band, header, order, passes)) {
             return nullptr;
@@ -373,11 +293,7 @@ GDALDataset* create_copy(const char* path, GDALDataset* source, int /*strict*/, 
         return nullptr;
     }
     losses.warn();
-    if (sequential) {
-        return new WrittenStream(header.column_count, header.row_count);
-    }
-    GDALOpenInfo info(path, GA_ReadOnly);
-    return Dataset::open(&info);
+    return open_keeping(path, *source, description, header);
 }
 
 } // namespace vordadtm

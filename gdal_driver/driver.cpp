@@ -29,6 +29,7 @@ extern "C" void GDALRegister_VORDADTM() {
     driver->SetMetadataItem(GDAL_DCAP_RASTER, "YES");
     driver->SetMetadataItem(GDAL_DMD_LONGNAME, "VORDA-PC binary DTM");
     driver->SetMetadataItem(GDAL_DMD_EXTENSION, "dtm");
+    driver->SetMetadataItem(GDAL_DCAP_CREATE, "YES");
     driver->SetMetadataItem(GDAL_DCAP_CREATECOPY, "YES");
     driver->SetMetadataItem(GDAL_DCAP_VIRTUALIO, "YES");
     driver->SetMetadataItem(GDAL_DMD_CREATIONDATATYPES, "Byte Int16 UInt16 Int32 UInt32 Float32 "
@@ -37,6 +38,7 @@ extern "C" void GDALRegister_VORDADTM() {
     driver->SetMetadataItem(GDAL_DMD_CREATIONOPTIONLIST, vordadtm::CREATION_OPTIONS);
     driver->pfnIdentify = vordadtm::Dataset::identify;
     driver->pfnOpen = vordadtm::Dataset::open;
+    driver->pfnCreate = vordadtm::Dataset::create;
     driver->pfnCreateCopy = vordadtm::create_copy;
     GetGDALDriverManager()->RegisterDriver(driver);
 }

@@ -5,7 +5,7 @@
 
 namespace vordadtm {
 
-bool is_sequential(const std::string& path) {
+bool is_sequential_target(const std::string& path) {
     // GDAL's stream handlers do not all say that they cannot seek.
     return STARTS_WITH_CI(path.c_str(), "/vsistdout") ||
            !VSISupportsRandomWrite(path.c_str(), false);
@@ -47,7 +47,7 @@ dtm::WriteStatus VsiDtmFileWriter::create(const std::string& path) {
         return dtm::WriteStatus::cannot_create;
     }
     path_ = path;
-    sink_ = VsiSink(file_, is_sequential(path));
+    sink_ = VsiSink(file_, is_sequential_target(path));
     return start(sink_);
 }
 

@@ -14,7 +14,7 @@ namespace vordadtm {
 
 // A target written once from start to end, in which a writer cannot go
 // back: an archive's entry (/vsizip/, /vsigzip/) or a stream (/vsistdout/).
-bool is_sequential(const std::string& path);
+bool is_sequential_target(const std::string& path);
 
 // The writer's bytes into an open VSI file; the file stays the caller's. In
 // a sequential one, a seek forward writes zeros up to the offset.

@@ -6,11 +6,18 @@
 
 #include <cmath>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "dtmfile/dtm_header.hpp"
 
 namespace vordadtm {
+
+// A source value a new file keeps as a cell: neither NaN nor the source's
+// no-data value; the others are written as void.
+inline bool is_valid_source_value(double x, std::optional<double> nodata) {
+    return !std::isnan(x) && !(nodata && x == *nodata);
+}
 
 class WriteLosses {
   public:

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <bit>
+#include <cmath>
 #include <sys/stat.h>
 
 #include "tests/support/test_files.hpp"
@@ -49,4 +50,25 @@ TEST(CellValue, EachTypeConvertsAsItsCellStoresIt) {
     EXPECT_EQ(cell_value(DTM_FLOAT32, -halfway), -HUGE_VAL);
     EXPECT_EQ(cell_value(DTM_FLOAT32, std::nextafter(halfway, 0.0)), 0x1.fffffep127);
     EXPECT_EQ(cell_value(DTM_FLOAT64, 0.1), 0.1);
+}
+
+TEST(RecordedRange, EachVersionRecordsByItsOwnRule) {
+    struct Case {
+        float version;
+        double minimum, maximum;
+    };
+    // NaN is no elevation; -1 is TAVERLIN's void and not above 0, -32767
+    // BRISKEL's void, and the reader's void -5 for any other version.
+    const std::vector<double> stored{std::nan(""), -32767, -5, -1, 0.5, 7};
+    const Case cases[] = {{2.0f, 0.5, 7}, {3.0f, -5, 7}, {1.0f, -32767, 7}};
+    for (const Case& c : cases) {
+        dtm::RecordedRange range(c.version, -5.0);
+        for (const double x : stored) {
+            range.add(x);
+        }
+        EXPECT_TRUE(range.records());
+        EXPECT_EQ(range.minimum(), c.minimum) << c.version;
+        EXPECT_EQ(range.maximum(), c.maximum) << c.version;
+    }
+    EXPECT_FALSE(dtm::RecordedRange(1.0f, -5.0).records()) << "no cell: the header keeps its own";
 }

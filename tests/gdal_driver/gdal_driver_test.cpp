@@ -2,7 +2,9 @@
 // plugin from the build folder that GDAL_DRIVER_PATH names (set by CTest).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
+#include <cmath>
 #include <span>
 #include <string>
 #include <vector>
@@ -592,6 +594,230 @@ TEST(GdalDriverReferenceSystems, EachZoneOfGdalsStatePlaneTableMapsBothWays) {
         // A zone without an EPSG code reads as none, with a warning.
         EXPECT_TRUE(source != nullptr || warnings.size() == 1);
         OSRDestroySpatialReference(source);
+    }
+}
+
+bool exists(const std::string& path) {
+    VSIStatBufL stat;
+    return VSIStatL(path.c_str(), &stat) == 0;
+}
+
+// 7 x 5 cells from the north, with the no-data value -9999, a NaN, a value
+// past int16 and one equal to each writer's void value.
+std::vector<double> scattered_cells() {
+    std::vector<double> cells(35);
+    for (std::size_t i = 0; i < cells.size(); ++i) {
+        cells[i] = static_cast<double>(i * 37 % 101) - 20.25;
+    }
+    cells[3] = -9999;
+    cells[9] = std::nan("");
+    cells[17] = 40000.7;
+    cells[22] = -1;
+    cells[30] = -32767;
+    return cells;
+}
+
+TEST(GdalDriverCreate, WritesAsCreateCopyDoesInAnyOrderOfLinesOrTiles) {
+    constexpr int COLUMNS = 7, ROWS = 5;
+    const std::vector<double> cells = scattered_cells();
+    double transform[6] = {500000, 30, 0, 4000000, 0, -30};
+    OGRSpatialReferenceH srs = OSRNewSpatialReference(nullptr);
+    OSRImportFromEPSG(srs, 32610);
+    GDALDatasetH mem =
+        GDALCreate(GDALGetDriverByName("MEM"), "", COLUMNS, ROWS, 1, GDT_Float64, nullptr);
+    GDALSetGeoTransform(mem, transform);
+    GDALSetSpatialRef(mem, srs);
+    GDALSetRasterNoDataValue(GDALGetRasterBand(mem, 1), -9999);
+    ASSERT_EQ(GDALRasterIO(GDALGetRasterBand(mem, 1), GF_Write, 0, 0, COLUMNS, ROWS,
+                           const_cast<double*>(cells.data()), COLUMNS, ROWS, GDT_Float64, 0, 0),
+              CE_None);
+    enum class Order { lines_from_the_south, tiles_scrambled, south_up_transform };
+    GDALDriverH driver = GDALGetDriverByName("VORDADTM");
+    for (const char* cell_type : {"CELL_TYPE=INT16", "CELL_TYPE=FLOAT32"}) {
+        SCOPED_TRACE(cell_type);
+        char* options[] = {const_cast<char*>(cell_type), const_cast<char*>("DESCRIPTION=d"),
+                           nullptr};
+        std::vector<std::string> copy_warnings;
+        CPLPushErrorHandlerEx(collect_warning, &copy_warnings);
+        GDALClose(
+            GDALCreateCopy(driver, "/vsimem/copy.dtm", mem, FALSE, options, nullptr, nullptr));
+        CPLPopErrorHandler();
+        const std::string copy = vsi_bytes("/vsimem/copy.dtm");
+        ASSERT_FALSE(copy.empty());
+        for (Order order :
+             {Order::lines_from_the_south, Order::tiles_scrambled, Order::south_up_transform}) {
+            SCOPED_TRACE(static_cast<int>(order));
+            std::vector<std::string> warnings;
+            CPLPushErrorHandlerEx(collect_warning, &warnings);
+            GDALDatasetH dtm =
+                GDALCreate(driver, "/vsimem/new.dtm", COLUMNS, ROWS, 1, GDT_Float64, options);
+            ASSERT_NE(dtm, nullptr);
+            GDALRasterBandH band = GDALGetRasterBand(dtm, 1);
+            EXPECT_EQ(GDALSetRasterNoDataValue(band, -9999), CE_None);
+            EXPECT_EQ(GDALSetSpatialRef(dtm, srs), CE_None);
+            auto write = [&](int x, int y, int w, int h, int row_of_y) {
+                const double* from = cells.data() + row_of_y * COLUMNS + x;
+                EXPECT_EQ(GDALRasterIO(band, GF_Write, x, y, w, h, const_cast<double*>(from), w, h,
+                                       GDT_Float64, 0, COLUMNS * 8),
+                          CE_None);
+            };
+            if (order == Order::lines_from_the_south) {
+                EXPECT_EQ(GDALSetGeoTransform(dtm, transform), CE_None);
+                for (int y = ROWS - 1; y >= 0; --y) {
+                    write(0, y, COLUMNS, 1, y);
+                }
+            } else if (order == Order::tiles_scrambled) {
+                EXPECT_EQ(GDALSetGeoTransform(dtm, transform), CE_None);
+                // Tiles of 3 x 2, the last ones cut, in an order of their own.
+                for (int k = 0; k < 9; ++k) {
+                    const int tile = k * 5 % 9;
+                    const int x = tile % 3 * 3, y = tile / 3 * 2;
+                    write(x, y, std::min(3, COLUMNS - x), std::min(2, ROWS - y), y);
+                }
+            } else {
+                // Rows from the south, which the file turns north up.
+                double south_up[6] = {500000, 30, 0, 4000000 - 30 * ROWS, 0, 30};
+                EXPECT_EQ(GDALSetGeoTransform(dtm, south_up), CE_None);
+                for (int y = 0; y < ROWS; ++y) {
+                    write(0, y, COLUMNS, 1, ROWS - 1 - y);
+                }
+            }
+            GDALClose(dtm);
+            CPLPopErrorHandler();
+            EXPECT_EQ(warnings, copy_warnings);
+            EXPECT_TRUE(vsi_bytes("/vsimem/new.dtm") == copy);
+            EXPECT_FALSE(exists("/vsimem/new.dtm.aux.xml")) << "WGS 84 UTM is the header's own";
+            VSIUnlink("/vsimem/new.dtm");
+        }
+        EXPECT_FALSE(copy_warnings.empty()) << "40000.7 and the void values are lost";
+        VSIUnlink("/vsimem/copy.dtm");
+    }
+    OSRDestroySpatialReference(srs);
+    GDALClose(mem);
+}
+
+TEST(GdalDriverCreate, RefusesWhatADtmFileCannotBe) {
+    GDALDriverH driver = GDALGetDriverByName("VORDADTM");
+    EXPECT_EQ(GDALCreate(driver, "/vsimem/r.dtm", 4, 3, 2, GDT_Int16, nullptr), nullptr);
+    EXPECT_EQ(GDALCreate(driver, "/vsimem/r.dtm", 4, 3, 1, GDT_CFloat32, nullptr), nullptr);
+    CPLErrorReset();
+    EXPECT_EQ(GDALCreate(driver, "/vsigzip//vsimem/r.dtm.gz", 4, 3, 1, GDT_Int16, nullptr),
+              nullptr);
+    EXPECT_NE(std::string(CPLGetLastErrorMsg()).find("gdal_translate"), std::string::npos);
+    EXPECT_FALSE(exists("/vsimem/r.dtm.gz"));
+    GDALDatasetH dtm = GDALCreate(driver, "/vsimem/r.dtm", 4, 3, 1, GDT_Int16, nullptr);
+    ASSERT_NE(dtm, nullptr);
+    double rotated[6] = {0, 1, 0.5, 5, 0, -1};
+    EXPECT_EQ(GDALSetGeoTransform(dtm, rotated), CE_Failure);
+    EXPECT_NE(std::string(CPLGetLastErrorMsg()).find("warp"), std::string::npos);
+    GDALClose(dtm);
+    VSIUnlink("/vsimem/r.dtm");
+}
+
+TEST(GdalDriverUpdate, WritesInPlaceAndLeavesAnUntouchedFileAlone) {
+    GDALDatasetH source = column_source(1);
+    GDALClose(GDALCreateCopy(GDALGetDriverByName("VORDADTM"), "/vsimem/u.dtm", source, FALSE,
+                             nullptr, nullptr, nullptr));
+    GDALClose(source);
+    const std::string before = vsi_bytes("/vsimem/u.dtm");
+    auto open_update = [] {
+        return GDALOpenEx("/vsimem/u.dtm", GDAL_OF_RASTER | GDAL_OF_UPDATE, ONLY_DTM, nullptr,
+                          nullptr);
+    };
+    GDALDatasetH dtm = open_update();
+    ASSERT_NE(dtm, nullptr);
+    const Raster original = read_raster(dtm);
+    GDALClose(dtm);
+    EXPECT_TRUE(vsi_bytes("/vsimem/u.dtm") == before);
+
+    // The northern two cells, the range shrinking to what is left.
+    dtm = open_update();
+    std::vector<double> block{500, -32767};
+    EXPECT_EQ(GDALRasterIO(GDALGetRasterBand(dtm, 1), GF_Write, 0, 0, 1, 2, block.data(), 1, 2,
+                           GDT_Float64, 0, 0),
+              CE_None);
+    GDALClose(dtm);
+    dtm = open_dtm("/vsimem/u.dtm");
+    Raster expected = original;
+    expected.cells[0] = 500;
+    expected.cells[1] = -32767;
+    EXPECT_TRUE(read_raster(dtm) == expected);
+    EXPECT_STREQ(GDALGetMetadataItem(dtm, "Z_MAX", nullptr), "500");
+    EXPECT_STREQ(GDALGetMetadataItem(dtm, "Z_MIN", nullptr), "-1.5");
+    GDALClose(dtm);
+
+    // The header alone, as gdal_edit.py -a_ullr and -a_nodata change it.
+    dtm = open_update();
+    double transform[6] = {1000, 2, 0, 3000, 0, -4};
+    EXPECT_EQ(GDALSetGeoTransform(dtm, transform), CE_None);
+    EXPECT_EQ(GDALSetRasterNoDataValue(GDALGetRasterBand(dtm, 1), -9999), CE_None);
+    GDALClose(dtm);
+    dtm = open_dtm("/vsimem/u.dtm");
+    std::copy(transform, transform + 6, expected.transform.begin());
+    expected.nodata = -9999;
+    EXPECT_TRUE(read_raster(dtm) == expected);
+    GDALClose(dtm);
+    EXPECT_TRUE(exists("/vsimem/u.dtm.aux.xml")) << "the void value is the file's by its version";
+
+    // As gdal_edit.py -a_srs: a NAD27 zone kept beside the file, then a
+    // WGS 84 one, which the header holds alone, stands over it again.
+    for (const int epsg : {26711, 32611}) {
+        SCOPED_TRACE(epsg);
+        OGRSpatialReferenceH srs = OSRNewSpatialReference(nullptr);
+        OSRImportFromEPSG(srs, epsg);
+        dtm = open_update();
+        EXPECT_EQ(GDALSetSpatialRef(dtm, srs), CE_None);
+        GDALClose(dtm);
+        dtm = open_dtm("/vsimem/u.dtm");
+        EXPECT_TRUE(OSRIsSame(GDALGetSpatialRef(dtm), srs));
+        GDALClose(dtm);
+        OSRDestroySpatialReference(srs);
+        EXPECT_EQ(vsi_bytes("/vsimem/u.dtm.aux.xml").find("<SRS") != std::string::npos,
+                  epsg == 26711);
+    }
+    VSIUnlink("/vsimem/u.dtm");
+    VSIUnlink("/vsimem/u.dtm.aux.xml");
+}
+
+TEST(GdalDriverPam, SidecarKeepsWhatTheHeaderCannotAndOnlyThat) {
+    const std::array<double, 6> transform{500000, 30, 0, 4000000, 0, -30};
+    struct Case {
+        int epsg;
+        bool sidecar;
+    };
+    for (const Case c : {Case{26711, true}, Case{32611, false}}) {
+        SCOPED_TRACE(c.epsg);
+        make_geotiff("/vsimem/s.tif", GDT_Float32, -9999, c.epsg, transform);
+        GDALDatasetH tiff = GDALOpen("/vsimem/s.tif", GA_ReadOnly);
+        GDALClose(GDALCreateCopy(GDALGetDriverByName("VORDADTM"), "/vsimem/s.dtm", tiff, FALSE,
+                                 nullptr, nullptr, nullptr));
+        GDALClose(tiff);
+        EXPECT_EQ(exists("/vsimem/s.dtm.aux.xml"), c.sidecar);
+        GDALDatasetH dtm = open_dtm("/vsimem/s.dtm");
+        OGRSpatialReferenceH expected = OSRNewSpatialReference(nullptr);
+        OSRImportFromEPSG(expected, c.epsg);
+        EXPECT_TRUE(OSRIsSame(GDALGetSpatialRef(dtm), expected));
+        OSRDestroySpatialReference(expected);
+        double minimum = 0, maximum = 0, mean = 0, deviation = 0;
+        ASSERT_EQ(GDALComputeRasterStatistics(GDALGetRasterBand(dtm, 1), FALSE, &minimum, &maximum,
+                                              &mean, &deviation, nullptr, nullptr),
+                  CE_None);
+        GDALClose(dtm);
+        dtm = open_dtm("/vsimem/s.dtm");
+        double kept[4] = {};
+        EXPECT_EQ(GDALGetRasterStatistics(GDALGetRasterBand(dtm, 1), FALSE, FALSE, &kept[0],
+                                          &kept[1], &kept[2], &kept[3]),
+                  CE_None);
+        EXPECT_EQ(kept[1], maximum);
+        EXPECT_EQ(kept[2], mean);
+        GDALClose(dtm);
+        const std::string sidecar = vsi_bytes("/vsimem/s.dtm.aux.xml");
+        EXPECT_EQ(sidecar.find("AREA_OR_POINT"), std::string::npos);
+        EXPECT_EQ(sidecar.find("DTM_"), std::string::npos);
+        EXPECT_EQ(sidecar.find("<SRS") != std::string::npos, c.sidecar);
+        for (const char* path : {"/vsimem/s.tif", "/vsimem/s.dtm", "/vsimem/s.dtm.aux.xml"}) {
+            VSIUnlink(path);
+        }
     }
 }
 
