@@ -1,10 +1,19 @@
 # Installation of the three programs and their manual pages, and the Debian
 # packages built from that installation with CPack (cpack -G DEB in the build
 # folder): terrain-converters with the programs, and terrain-converters-gdal
-# with the GDAL plugin when it is built. Only these and each package's
-# copyright and changelog are installed: the libraries, test programs,
+# with the GDAL plugin and its manual page when it is built. Only these and
+# each package's copyright and changelog are installed: the libraries, tests,
 # benchmark helpers and fuzz targets have no install rules.
 include(GNUInstallDirs)
+
+# Everything the install rules below install that is built: the programs,
+# and the GDAL plugin when GDAL is found (`--target installable` builds what
+# `cmake --install` needs and nothing else).
+add_custom_target(installable)
+add_dependencies(installable taverlin briskel dtminfo)
+if(TARGET gdal_VORDADTM)
+    add_dependencies(installable gdal_VORDADTM)
+endif()
 
 # On Windows: a zip to unpack anywhere, with the three programs, the README,
 # the licence and the manual pages as HTML pages (made by groff).
