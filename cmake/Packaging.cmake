@@ -1,10 +1,19 @@
 # Installation of the three programs and their manual pages, and the Debian
 # packages built from that installation with CPack (cpack -G DEB in the build
 # folder): terrain-converters with the programs, and terrain-converters-gdal
-# with the GDAL plugin when it is built. Only these and each package's
-# copyright and changelog are installed: the libraries, test programs,
+# with the GDAL plugin and its manual page when it is built. Only these and
+# each package's copyright and changelog are installed: the libraries, tests,
 # benchmark helpers and fuzz targets have no install rules.
 include(GNUInstallDirs)
+
+# Everything the install rules below install that is built: the programs,
+# and the GDAL plugin when GDAL is found (`--target installable` builds what
+# `cmake --install` needs and nothing else).
+add_custom_target(installable)
+add_dependencies(installable taverlin briskel dtminfo)
+if(TARGET gdal_VORDADTM)
+    add_dependencies(installable gdal_VORDADTM)
+endif()
 
 # On Windows: a zip to unpack anywhere, with the three programs, the README,
 # the licence and the manual pages as HTML pages (made by groff).
@@ -23,6 +32,7 @@ if(WIN32)
         list(APPEND pages ${page})
     endforeach()
     add_custom_target(man_pages_html ALL DEPENDS ${pages})
+    add_dependencies(installable man_pages_html)
     install(FILES ${pages} DESTINATION . COMPONENT tools)
     set(CPACK_GENERATOR ZIP)
     set(CPACK_PACKAGE_NAME terrain-converters)
@@ -74,12 +84,21 @@ function(terrain_install_compressed destination component)
     install(FILES ${compressed} DESTINATION ${destination} COMPONENT ${component})
 endfunction()
 
-set(man_pages taverlin.1 briskel.1 dtminfo.1)
-list(TRANSFORM man_pages PREPEND ${PROJECT_SOURCE_DIR}/docs/)
-if(TERRAIN_GZIP)
-    terrain_install_compressed(${CMAKE_INSTALL_MANDIR}/man1 tools ${man_pages})
-else()
-    install(FILES ${man_pages} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT tools)
+# The manual pages of section <section> in docs/, compressed when gzip is there.
+function(terrain_install_man_pages component section)
+    set(pages ${ARGN})
+    list(TRANSFORM pages PREPEND ${PROJECT_SOURCE_DIR}/docs/)
+    set(destination ${CMAKE_INSTALL_MANDIR}/man${section})
+    if(TERRAIN_GZIP)
+        terrain_install_compressed(${destination} ${component} ${pages})
+    else()
+        install(FILES ${pages} DESTINATION ${destination} COMPONENT ${component})
+    endif()
+endfunction()
+
+terrain_install_man_pages(tools 1 taverlin.1 briskel.1 dtminfo.1)
+if(TARGET gdal_VORDADTM)
+    terrain_install_man_pages(gdal_driver 7 gdal_vordadtm.7)
 endif()
 
 # Each package's /usr/share/doc/<package>: the licence as a machine-readable

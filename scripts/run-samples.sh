@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
-# Builds the three programs (nothing else of the release build: no tests, no
-# benchmark helpers), converts the shipped sample DEMs and Surfer grids into
+# Builds what `cmake --install build/release` installs, the three programs and,
+# when GDAL is found, the GDAL plugin (nothing else of the release build: no
+# tests, no benchmark helpers), converts the shipped sample DEMs and Surfer grids into
 # out/, and describes each DTM file with dtminfo, with a picture (out/*.png;
 # the README shows these).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/build.sh taverlin briskel dtminfo
+bash scripts/build.sh installable
 mkdir -p out
 cd out
 ../build/release/dem_import/taverlin ../samples/topobathy_utm10.dem topobathy_utm10.dtm

@@ -3,7 +3,10 @@
 # programs, their manual pages and the package's copyright and changelog are
 # installed, and that the installed programs convert the sample DEM and
 # Surfer 7 grid and describe the result; when the GDAL plugin is built, that
-# it is installed alone in its component and that GDAL loads it from there.
+# it is installed with its manual page alone in its component, that an
+# installation outside GDAL's plugin folder ends with one line giving the
+# GDAL_DRIVER_PATH with which GDAL loads it, and that one into GDAL's folder
+# says nothing of the kind.
 # When dpkg-deb is there, does the same with the Debian packages that cpack
 # builds, after checking their names and dependencies, and has lintian
 # check them when it is there.
@@ -72,24 +75,27 @@ run_programs() {
     cd "$work"
 }
 
-# The GDAL plugin's tree $1 holds the plugin, its copyright and changelog;
-# GDAL loads the plugin from where it lies and knows the driver.
+# The GDAL plugin's tree $1 holds the plugin, its manual page, copyright and
+# changelog; GDAL loads the plugin with GDAL_DRIVER_PATH $2 (by default the
+# plugin's folder) and knows the driver.
 check_plugin_tree() {
-    local root=$1 count plugin doc
+    local root=$1 driver_path=${2:-} count plugin doc
     doc=$(cd "$root" && find . -type d -path '*share/doc/terrain-converters-gdal' -printf '%P\n')
     [ -n "$doc" ] && [ -f "$root/$doc/copyright" ] && [ -f "$root/$doc/changelog.Debian.gz" ] ||
         fail "no copyright and changelog for the GDAL plugin under $root"
     plugin=$(cd "$root" && find . -name gdal_VORDADTM.so -printf '%P\n')
     [ -n "$plugin" ] && [[ "$plugin" == */gdalplugins/gdal_VORDADTM.so ]] ||
         fail "gdal_VORDADTM.so is not in a gdalplugins folder under $root"
+    [ -n "$(cd "$root" && find . -path '*share/man/man7/gdal_vordadtm.7*')" ] ||
+        fail "no manual page gdal_vordadtm.7 in the GDAL plugin's tree $root"
     count=$(cd "$root" && find . -type f | wc -l)
-    [ "$count" -eq 3 ] || fail "$count files in the GDAL plugin's tree $root instead of 3"
+    [ "$count" -eq 4 ] || fail "$count files in the GDAL plugin's tree $root instead of 4"
     # A plugin built with the sanitizers loads only into programs built with
     # them, which gdalinfo is not.
     if [[ "$(ldd "$root/$plugin")" == *libasan* ]]; then
         return
     fi
-    GDAL_DRIVER_PATH=$(dirname "$root/$plugin") run_logged gdalinfo --format VORDADTM
+    GDAL_DRIVER_PATH=${driver_path:-$(dirname "$root/$plugin")} run_logged gdalinfo --format VORDADTM
 }
 
 # The packages cpack builds: the tools, and the GDAL plugin when it is built.
@@ -100,8 +106,24 @@ run_logged "$cmake" --install "$build_dir" --prefix "$work/prefix" --component t
 check_tree "$work/prefix" bin share/man/man1
 run_programs "$work/prefix/bin" "$work/installed"
 if $with_plugin; then
-    run_logged "$cmake" --install "$build_dir" --prefix "$work/plugin" --component gdal_driver
-    check_plugin_tree "$work/plugin"
+    "$cmake" --install "$build_dir" --prefix "$work/plugin" --component gdal_driver \
+        >"$work/plugin.log" 2>&1 || { cat "$work/plugin.log" >&2 && fail "plugin not installed"; }
+    notice=$(grep GDAL_DRIVER_PATH= "$work/plugin.log") || true
+    [ "$(wc -l <<<"$notice")" -eq 1 ] && [ -n "$notice" ] ||
+        fail "not one line with GDAL_DRIVER_PATH= in the installation's output:"$'\n'"$(cat "$work/plugin.log")"
+    check_plugin_tree "$work/plugin" "${notice##*GDAL_DRIVER_PATH=}"
+    # Staged for GDAL's own prefix (as a package is), the plugin is where GDAL
+    # looks, and the installation says nothing of GDAL_DRIVER_PATH.
+    cache=$build_dir/CMakeCache.txt
+    searched=$(sed -n 's/^TERRAIN_GDAL_SEARCHED_PLUGIN_DIR:INTERNAL=//p' "$cache")
+    relative=$(sed -n 's/^TERRAIN_GDAL_PLUGIN_DIR:[A-Z]*=//p' "$cache")
+    if [[ "$searched" == */"$relative" ]]; then
+        DESTDIR=$work/staged run_logged "$cmake" --install "$build_dir" \
+            --prefix "${searched%/"$relative"}" --component gdal_driver
+        [ -f "$work/staged$searched/gdal_VORDADTM.so" ] || fail "the plugin is not in $searched"
+        ! grep -q GDAL_DRIVER_PATH "$work/command.log" ||
+            fail "installed where GDAL looks, yet: $(grep GDAL_DRIVER_PATH "$work/command.log")"
+    fi
 fi
 
 if ! command -v dpkg-deb >/dev/null 2>&1; then
