@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Times taverlin and briskel on large generated inputs against cp and gdal_translate, and dtminfo on their DTM files.
+"""Times taverlin and briskel on large generated inputs against cp and gdal_translate, dtminfo on their DTM files, and gdalwarp into a DTM file against ENVI.
 
 Run from anywhere in the repository:
 
@@ -266,6 +266,47 @@ def time_dtminfo(work, runs):
     return lines
 
 
+def time_gdal_driver(work, runs):
+    """gdalwarp into a DTM file (the driver's Create: the raster held in memory and written
+    as columns at close) against gdalwarp into ENVI and cp, on the 6000 x 6000 float32
+    grid as an ENVI file, in turn; table lines."""
+    gdalwarp = shutil.which("gdalwarp")
+    plugin = RELEASE / "gdal_driver" / "gdal_VORDADTM.so"
+    if not gdalwarp or not plugin.is_file():
+        return [f"gdalwarp or {plugin} missing: the GDAL driver is not timed"]
+    os.environ["GDAL_DRIVER_PATH"] = str(plugin.parent)
+    source = work / "dtm" / "grid_6000.envi"
+    clear_outputs(source.parent)
+    outcome = measure([shutil.which("gdal_translate"), "-q", "-of", "ENVI", INPUTS[1].name,
+                       str(source)], work)
+    if outcome.status != 0:
+        return [f"gdal_translate could not make the source: {outcome.log.strip()}"]
+    say("timing gdalwarp into VORDADTM and ENVI")
+    turn = [("VORDADTM", [gdalwarp, "-q", "-of", "VORDADTM", str(source), "out/w.dtm"]),
+            ("ENVI", [gdalwarp, "-q", "-of", "ENVI", str(source), "out/w.envi"]),
+            ("cp", ["cp", str(source), "out/w.envi"])]
+    results = {label: [] for label, _ in turn}
+    for n in range(runs):
+        for label, command in turn[n % 3:] + turn[:n % 3]:
+            clear_outputs(work / "out")
+            os.sync()
+            outcome = measure(command, work)
+            if outcome.status != 0:
+                fail(f"gdalwarp -of {label} failed:\n{outcome.log}")
+            results[label].append(outcome)
+            say(f"  run {n + 1}/{runs} {label:8} {outcome.seconds:7.2f} s "
+                f"{outcome.peak_bytes / 1e6:8.1f} MB peak")
+    clear_outputs(work / "out")
+    shutil.rmtree(source.parent, ignore_errors=True)
+    head = ["gdalwarp of 6000 x 6000 float32", "median s", "peak MB", "/ENVI"]
+    lines = ["| " + " | ".join(head) + " |", "|" + "---|" * len(head)]
+    envi = median_seconds(results["ENVI"])
+    for label, outcomes in results.items():
+        lines.append(f"| {label} | {median_seconds(outcomes):.2f} | {peak_mb(outcomes):.0f} | "
+                     f"{median_seconds(outcomes) / envi:.2f} |")
+    return lines
+
+
 def median_seconds(outcomes):
     return statistics.median(o.seconds for o in outcomes)
 
@@ -374,6 +415,7 @@ def main():
     # An older build (--tools) may have no dtminfo.
     dtminfo_lines = (time_dtminfo(work, args.runs) if DTMINFO.is_file()
                      else [f"{DTMINFO} not built: dtminfo not timed"])
+    driver_lines = time_gdal_driver(work, args.runs) if gdal else []
     load_after = load_average()
 
     lines = table(work, gdal, results)
@@ -400,6 +442,9 @@ def main():
             notes.append(f"- {i.name} {label}: {runs}")
     notes += ["", "dtminfo on the converted DTM files (medians; the default picture, at "
               "most 4096 pixels a side, written with libpng's fast compression):", ""] + dtminfo_lines
+    if driver_lines:
+        notes += ["", "The GDAL driver: gdalwarp into a DTM file and into ENVI, and cp, of the same "
+                  "raster (medians):", ""] + driver_lines
     text = "\n".join(lines + notes) + "\n"
     say()
     say(text)
