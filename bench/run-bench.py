@@ -277,8 +277,9 @@ def time_gdal_driver(work, runs):
     os.environ["GDAL_DRIVER_PATH"] = str(plugin.parent)
     source = work / "dtm" / "grid_6000.envi"
     clear_outputs(source.parent)
-    outcome = measure([shutil.which("gdal_translate"), "-q", "-of", "ENVI", INPUTS[1].name,
-                       str(source)], work)
+    # In UTM zone 10 (a Surfer grid names no reference system).
+    outcome = measure([shutil.which("gdal_translate"), "-q", "-of", "ENVI", "-a_srs",
+                       "EPSG:32610", INPUTS[1].name, str(source)], work)
     if outcome.status != 0:
         return [f"gdal_translate could not make the source: {outcome.log.strip()}"]
     say("timing gdalwarp into VORDADTM and ENVI")
