@@ -342,20 +342,27 @@ void Dataset::FlushCache(bool at_closing) {
     GDALPamDataset::FlushCache(at_closing);
 }
 
-bool Dataset::write_new_file() {
-    file_pending_ = false;
+RasterLayout Dataset::created_layout(const OGRSpatialReference& srs, dtm::RowOrder& order) {
     auto* const band = static_cast<RasterBand*>(GetRasterBand(1));
-    std::array<double, 6> north = transform_;
-    dtm::RowOrder order;
     RasterLayout layout;
     layout.columns = nRasterXSize;
     layout.rows = nRasterYSize;
     layout.band_type = band->GetRasterDataType();
     layout.band_unit = band->unit_;
+    std::array<double, 6> north = transform_;
+    order = dtm::RowOrder{.north_first = true};
     if (has_transform_ && turn_north_up(north, nRasterXSize, nRasterYSize, order)) {
         layout.transform = north;
     }
-    layout.srs = srs_.IsEmpty() ? nullptr : &srs_;
+    layout.srs = srs.IsEmpty() ? nullptr : &srs;
+    return layout;
+}
+
+bool Dataset::write_new_file() {
+    file_pending_ = false;
+    auto* const band = static_cast<RasterBand*>(GetRasterBand(1));
+    dtm::RowOrder order;
+    const RasterLayout layout = created_layout(srs_, order);
     std::vector<std::string> warnings;
     dtm::DtmHeader header;
     if (!header_for(layout, options_.List(), description_, header, warnings)) {
@@ -370,7 +377,7 @@ bool Dataset::write_new_file() {
     VsiDtmFileWriter writer(header);
     dtm::RecordedRange range(header.version, std::nullopt);
     StagedGrid::Writing writing;
-    writing.order = layout.transform ? order : dtm::RowOrder{.north_first = true};
+    writing.order = order;
     writing.losses = &losses;
     writing.nodata = band->source_nodata_;
     writing.void_value = dtm::void_value_for_version(header.version).value_or(0.0);
@@ -488,14 +495,11 @@ CPLErr Dataset::SetSpatialRef(const OGRSpatialReference* srs) {
         if (srs != nullptr) {
             given = *srs;
         }
-        RasterLayout layout;
-        layout.columns = nRasterXSize;
-        layout.rows = nRasterYSize;
-        layout.band_type = GetRasterBand(1)->GetRasterDataType();
-        layout.srs = given.IsEmpty() ? nullptr : &given;
+        dtm::RowOrder order;
         std::vector<std::string> warnings; // reported when the file is written
         dtm::DtmHeader header;
-        if (!header_for(layout, options_.List(), description_, header, warnings)) {
+        if (!header_for(created_layout(given, order), options_.List(), description_, header,
+                        warnings)) {
             return CE_Failure;
         }
         srs_ = given;

@@ -13,6 +13,7 @@
 #include "cpl_string.h"
 #include "dtmfile/dtm_header.hpp"
 #include "dtmfile/grid_order.hpp"
+#include "gdal_driver/new_header.hpp"
 #include "gdal_driver/spatial_reference.hpp"
 #include "gdal_driver/staged_grid.hpp"
 #include "gdal_pam.h"
@@ -83,6 +84,11 @@ class Dataset final : public GDALPamDataset {
     // The description, into the header and, when longer than it holds,
     // the .aux.xml.
     void set_description(const std::string& text);
+
+    // The raster Create has been given so far, with `srs` as its spatial
+    // reference, its geotransform turned north up; `order` is how its rows
+    // run against the file's.
+    RasterLayout created_layout(const OGRSpatialReference& srs, dtm::RowOrder& order);
 
     bool write_new_file();
     bool write_in_place();
