@@ -205,29 +205,32 @@ def check(i, work, gdal):
     return readable
 
 
-def time_input(i, work, gdal, runs):
-    """Round-robin, the order turning by one each turn (tool, cp, gdal; cp, gdal, tool;
-    ...), so that each program follows each other one equally often: a program that
-    frees much memory or leaves much for the disk slows whichever runs next.
-    Returns {label: [Outcome]}."""
+def run_in_turns(turn, work, runs, name):
+    """Runs the (label, command) pairs of `turn` `runs` times, round-robin, the order
+    turning by one each turn (tool, cp, gdal; cp, gdal, tool; ...), so that each program
+    follows each other one equally often: a program that frees much memory or leaves
+    much for the disk slows whichever runs next. Returns {label: [Outcome]}."""
     out = work / "out"
-    results = {label: [] for label, _ in commands(i, gdal)}
+    results = {label: [] for label, _ in turn}
     for n in range(runs):
-        turn = commands(i, gdal)
-        turn = turn[n % len(turn):] + turn[:n % len(turn)]
-        for label, command in turn:
+        for label, command in turn[n % len(turn):] + turn[:n % len(turn)]:
             clear_outputs(out)
             # Whatever the run before left for the disk is written first, so
             # that no program is timed while another one's output drains.
             os.sync()
             outcome = measure(command, work)
             if outcome.status != 0:
-                fail(f"{label} failed on {i.name} in run {n + 1}:\n{outcome.log}")
+                fail(f"{label} failed on {name} in run {n + 1}:\n{outcome.log}")
             results[label].append(outcome)
             say(f"  run {n + 1}/{runs} {label:8} {outcome.seconds:7.2f} s "
                 f"{outcome.peak_bytes / 1e6:8.1f} MB peak")
     clear_outputs(out)
     return results
+
+
+def time_input(i, work, gdal, runs):
+    """The tool, cp and gdal on input i, in turns; returns {label: [Outcome]}."""
+    return run_in_turns(commands(i, gdal), work, runs, i.name)
 
 
 def time_dtminfo(work, runs):
@@ -286,18 +289,7 @@ def time_gdal_driver(work, runs):
     turn = [("VORDADTM", [gdalwarp, "-q", "-of", "VORDADTM", str(source), "out/w.dtm"]),
             ("ENVI", [gdalwarp, "-q", "-of", "ENVI", str(source), "out/w.envi"]),
             ("cp", ["cp", str(source), "out/w.envi"])]
-    results = {label: [] for label, _ in turn}
-    for n in range(runs):
-        for label, command in turn[n % 3:] + turn[:n % 3]:
-            clear_outputs(work / "out")
-            os.sync()
-            outcome = measure(command, work)
-            if outcome.status != 0:
-                fail(f"gdalwarp -of {label} failed:\n{outcome.log}")
-            results[label].append(outcome)
-            say(f"  run {n + 1}/{runs} {label:8} {outcome.seconds:7.2f} s "
-                f"{outcome.peak_bytes / 1e6:8.1f} MB peak")
-    clear_outputs(work / "out")
+    results = run_in_turns(turn, work, runs, source.name)
     shutil.rmtree(source.parent, ignore_errors=True)
     head = ["gdalwarp of 6000 x 6000 float32", "median s", "peak MB", "/ENVI"]
     lines = ["| " + " | ".join(head) + " |", "|" + "---|" * len(head)]
